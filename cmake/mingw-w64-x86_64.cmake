@@ -1,0 +1,27 @@
+# Cross build for Windows x86-64 with MinGW-w64 (posix threads). Under MSYS2 on
+# Windows the same compilers are found on PATH without the prefix; set
+# VANTOR_MINGW_PREFIX to "" there.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+if(NOT DEFINED VANTOR_MINGW_PREFIX)
+  set(VANTOR_MINGW_PREFIX x86_64-w64-mingw32-)
+endif()
+if(CMAKE_HOST_WIN32)
+  set(VANTOR_MINGW_PREFIX "")
+endif()
+
+set(CMAKE_C_COMPILER ${VANTOR_MINGW_PREFIX}gcc-posix)
+set(CMAKE_CXX_COMPILER ${VANTOR_MINGW_PREFIX}g++-posix)
+set(CMAKE_RC_COMPILER ${VANTOR_MINGW_PREFIX}windres)
+if(CMAKE_HOST_WIN32)
+  set(CMAKE_C_COMPILER gcc)
+  set(CMAKE_CXX_COMPILER g++)
+  set(CMAKE_RC_COMPILER windres)
+endif()
+
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Runs every test from nothing: installs the dependencies, builds the native and
+# the Windows trees, runs the native tests with ctest and the Windows test
+# programs under Wine (private prefix, its own Xvfb display). The last line is
+# "N passed, M failed"; the exit code is non-zero when anything failed.
+set -uo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+
+passed=0
+failed=0
+problems=()
+
+finish() {
+  for p in "${problems[@]+"${problems[@]}"}"; do echo "test: FAILED: $p"; done
+  echo "$passed passed, $failed failed"
+  if ((failed > 0 || ${#problems[@]} > 0)); then exit 1; fi
+  exit 0
+}
+
+# A step that cannot even run counts as one failed test, so the total never
+# hides it.
+broken() {
+  problems+=("$1")
+  failed=$((failed + 1))
+}
+
+bash scripts/setup.sh || { broken "dependency setup"; finish; }
+
+build() {
+  local preset="$1"
+  echo "test: building $preset"
+  if ! cmake --preset "$preset" >"build/$preset-configure.log" 2>&1; then
+    cat "build/$preset-configure.log"
+    return 1
+  fi
+  cmake --build --preset "$preset" 2>&1 | tee "build/$preset-build.log" | grep -E 'error|warning' || true
+  return "${PIPESTATUS[0]}"
+}
+
+mkdir -p build
+# --- native -------------------------------------------------------------------
+if build linux; then
+  echo "test: native tests"
+  ctest --preset linux >build/ctest.log 2>&1
+  summary="$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' build/ctest.log | tail -1)"
+  if [[ -z "$summary" ]]; then
+    tail -20 build/ctest.log
+    broken "native tests did not run"
+  else
+    echo "test: native: $summary"
+    total="$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")"
+    bad="$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$summary")"
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+    ((bad > 0)) && sed -n '/The following tests FAILED/,$p' build/ctest.log
+  fi
+else
+  broken "native build"
+fi
+
+# --- Windows, under Wine --------------------------------------------------------
+wine_bin="$(command -v wine64 || echo /usr/lib/wine/wine64)"
+export WINEPREFIX="$root/build/wineprefix" WINEARCH=win64 WINEDEBUG=-all
+xvfb_pid=""
+stop_xvfb() {
+  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
+  "$(dirname "$wine_bin")/wineserver" -k 2>/dev/null || true
+}
+trap stop_xvfb EXIT
+
+start_xvfb() {
+  local fifo
+  fifo="$(mktemp -u)"
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  local display
+  read -r -t 20 display <"$fifo" || display=""
+  rm -f "$fifo"
+  [[ -n "$display" ]] || return 1
+  export DISPLAY=":$display"
+}
+
+run_wine_tests() {
+  local exe name log summary ok bad
+  for exe in build/windows/wine-tests/*.exe; do
+    name="$(basename "$exe")"
+    log="build/wine-$name.log"
+    echo "test: under Wine: $name"
+    timeout 600 "$wine_bin" "$exe" --gtest_brief=1 >"$log" 2>&1
+    ok="$(grep -E '^\[  PASSED  \] [0-9]+ test' "$log" | sed -E 's/[^0-9]*([0-9]+).*/\1/' | tail -1)"
+    bad="$(grep -E '^\[  FAILED  \] [0-9]+ test' "$log" | sed -E 's/[^0-9]*([0-9]+).*/\1/' | tail -1)"
+    if [[ -z "$ok" && -z "$bad" ]]; then
+      tail -20 "$log"
+      broken "$name ended without a test summary"
+      continue
+    fi
+    passed=$((passed + ${ok:-0}))
+    failed=$((failed + ${bad:-0}))
+    echo "test: under Wine: $name: ${ok:-0} passed, ${bad:-0} failed"
+    [[ -n "$bad" ]] && grep -E '^\[  FAILED  \]|Failure' "$log" | head -40
+  done
+}
+
+if build windows; then
+  if ! start_xvfb; then
+    broken "Xvfb did not start"
+  else
+    "$wine_bin" wineboot --init >build/wineboot.log 2>&1 || true
+    run_wine_tests
+  fi
+else
+  broken "Windows build"
+fi
+
+finish

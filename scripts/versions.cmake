@@ -1,0 +1,11 @@
+# The versions of scripts/versions.sh that the build looks up in VANTOR_DEPS.
+file(STRINGS "${CMAKE_CURRENT_LIST_DIR}/versions.sh" _versions REGEX "^[A-Z0-9_]+=\"[^\"]*\"$")
+foreach(_line IN LISTS _versions)
+  string(REGEX MATCH "^([A-Z0-9_]+)=\"([^\"]*)\"$" _ "${_line}")
+  set(_VANTOR_${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
+endforeach()
+set(VANTOR_MINIZ_VERSION "${_VANTOR_MINIZ_NPM_VERSION}")
+set(VANTOR_HTTPLIB_VERSION "${_VANTOR_HTTPLIB_UPSTREAM_VERSION}")
+set(VANTOR_OPENSSL_VERSION "${_VANTOR_OPENSSL_UPSTREAM_VERSION}")
+set(VANTOR_WEBVIEW2_VERSION "${_VANTOR_WEBVIEW2_NUGET_VERSION}")
+set(VANTOR_GTEST_VERSION "${_VANTOR_GTEST_MINGW_VERSION}")

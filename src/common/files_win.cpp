@@ -1,0 +1,62 @@
+#include <windows.h>
+
+#include <cstdio>
+
+#include "common/files.h"
+
+namespace vantor {
+
+namespace {
+
+// GetModuleFileName truncates silently when the buffer is too small, so the
+// buffer starts at MAX_PATH and grows until the whole path fits.
+template <typename Char, typename Getter>
+std::basic_string<Char> ModulePath(Getter getter) {
+  std::basic_string<Char> buffer(MAX_PATH, Char(0));
+  for (;;) {
+    const DWORD length = getter(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return {};
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return buffer;
+    }
+    if (buffer.size() >= 32768) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+template <typename String>
+String CutBeforeLastSeparator(const String& path) {
+  using Char = typename String::value_type;
+  const Char separators[] = {Char('\\'), Char('/'), Char(0)};
+  const auto cut = path.find_last_of(separators);
+  return cut == String::npos ? String() : path.substr(0, cut);
+}
+
+}  // namespace
+
+std::wstring GetExecutableFolder() {
+  return CutBeforeLastSeparator(ModulePath<wchar_t>(GetModuleFileNameW));
+}
+
+std::string GetExecutableFolderA() {
+  return CutBeforeLastSeparator(ModulePath<char>(GetModuleFileNameA));
+}
+
+bool FileExists(const std::wstring& path) {
+  FILE* file = nullptr;
+  if (_wfopen_s(&file, path.c_str(), L"r") != 0 || file == nullptr) return false;
+  fclose(file);
+  return true;
+}
+
+bool FileExists(const std::string& path) {
+  FILE* file = nullptr;
+  if (fopen_s(&file, path.c_str(), "r") != 0 || file == nullptr) return false;
+  fclose(file);
+  return true;
+}
+
+std::wstring PathToWide(const std::filesystem::path& path) { return path.wstring(); }
+
+}  // namespace vantor

@@ -1,0 +1,40 @@
+#include "config/browser_options.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
+
+#include <cstring>
+
+namespace vantor {
+
+std::wstring ComposeBrowserArguments(std::wstring_view arguments, const Config& config,
+                                     std::string_view vendor) {
+  std::wstring flags = kBaseBrowserFlags;
+  // A mistyped value reads as absent, which means unlimited.
+  if (config.GetBool("Unlimited FPS", true)) flags += kUnlimitedFpsFlags;
+  if (vendor == kAmdVendor) flags += kZeroCopyFlag;
+  // A plain substring test: the switch counts anywhere, even inside a word.
+  if (arguments.find(kSteamSwitch) != std::wstring_view::npos) {
+    flags += L" --user-agent=\"";
+    flags += kSteamUserAgent;
+    flags += L'"';
+  }
+  return flags;
+}
+
+std::string ReadProcessorVendor() {
+#if defined(__x86_64__) || defined(__i386__)
+  unsigned int eax = 0, ebx = 0, ecx = 0, edx = 0;
+  if (__get_cpuid(0, &eax, &ebx, &ecx, &edx) == 0) return {};
+  char vendor[12];
+  std::memcpy(vendor, &ebx, 4);
+  std::memcpy(vendor + 4, &edx, 4);
+  std::memcpy(vendor + 8, &ecx, 4);
+  return std::string(vendor, sizeof vendor);
+#else
+  return {};
+#endif
+}
+
+}  // namespace vantor

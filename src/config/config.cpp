@@ -1,0 +1,151 @@
+#include "config/config.h"
+
+#include <fstream>
+
+#include "common/atomic_file.h"
+#include "common/files.h"
+#include "common/text.h"
+
+namespace vantor {
+
+namespace {
+
+using nlohmann::json;
+
+constexpr char kSkyColor[] = "Sky Color";
+
+// A name beside the settings file that no other file holds yet. Its extension
+// is ".invalid": the updater's clean-up removes ".old" and ".zip" entries.
+std::filesystem::path FreeBackupName(const std::filesystem::path& settings) {
+  std::error_code error;
+  for (int n = 1;; ++n) {
+    auto candidate = settings;
+    candidate += n == 1 ? ".invalid" : "." + std::to_string(n) + ".invalid";
+    if (!std::filesystem::exists(candidate, error)) return candidate;
+  }
+}
+
+const json* FindMember(const json& document, const std::string& key) noexcept {
+  if (!document.is_object()) return nullptr;
+  const auto it = document.find(key);
+  return it == document.end() ? nullptr : &*it;
+}
+
+}  // namespace
+
+std::filesystem::path DefaultConfigPath() {
+#ifdef _WIN32
+  return std::filesystem::path(GetExecutableFolder() + L"\\config.json");
+#else
+  return std::filesystem::path(GetExecutableFolderA() + "/config.json");
+#endif
+}
+
+Config::Config() : Config(DefaultConfigPath()) {}
+
+Config::Config(std::filesystem::path settingsPath) : path(std::move(settingsPath)) { Load(); }
+
+void Config::Load() {
+  document = nullptr;
+  if (!FileExists(path.native())) return;
+  // Binary mode: the parser takes CR LF as white space, and text mode on
+  // Windows would stop at a stray Ctrl+Z.
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return;
+  try {
+    in >> document;  // one value; a UTF-8 BOM is skipped, trailing text ignored
+  } catch (const json::exception& error) {
+    document = nullptr;
+    problem = LoadProblem{error.what(), FreeBackupName(path)};
+    return;
+  }
+  if (!document.is_object()) {
+    problem =
+        LoadProblem{std::string("its top level is ") + document.type_name() + ", not an object",
+                    FreeBackupName(path)};
+  }
+}
+
+std::wstring Config::ProblemMessage() const {
+  if (!problem) return {};
+  return L"Vantor could not use its settings file\n" + PathToWide(path) + L"\n\n" +
+         Utf8ToWide(problem->detail) +
+         L"\n\nVantor runs on its default settings. The file is left as it is; "
+         L"when you next change a setting it is kept as\n" +
+         PathToWide(problem->keptAs);
+}
+
+bool Config::Contains(const std::string& key) const noexcept {
+  return FindMember(document, key) != nullptr;
+}
+
+bool Config::GetBool(const std::string& key, bool fallback) const noexcept {
+  const json* member = FindMember(document, key);
+  return member != nullptr && member->is_boolean() ? member->get<bool>() : fallback;
+}
+
+bool Config::ReadBool(const std::string& key, bool fallback) const {
+  const json* member = FindMember(document, key);
+  return member == nullptr ? fallback : member->get<bool>();
+}
+
+std::wstring Config::GetSkyColor() const {
+  const json* member = FindMember(document, kSkyColor);
+  if (member == nullptr || !member->is_string()) return {};
+  return Utf8ToWide(member->get_ref<const std::string&>());
+}
+
+std::wstring Config::ReadSkyColor() const {
+  const json* member = FindMember(document, kSkyColor);
+  return member == nullptr ? std::wstring() : Utf8ToWide(member->get<std::string>());
+}
+
+json& Config::MemberForWrite(const std::string& key) {
+  if (!document.is_object()) document = json::object();
+  return document[key];
+}
+
+void Config::SetBool(const std::string& key, bool value) {
+  MemberForWrite(key) = value;
+  Save();
+}
+
+void Config::SetSkyColor(const std::wstring& color) {
+  MemberForWrite(kSkyColor) = WideToUtf8(color);
+  Save();
+}
+
+// Copies a file that failed to load aside, once, before it is first replaced.
+// The original stays in place until the atomic replace, so no moment exists
+// where neither copy is on the disk.
+bool Config::KeepUsersFile() {
+  if (!problem || usersFileKept) return true;
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) {
+    usersFileKept = true;
+    return true;
+  }
+  std::filesystem::copy_file(path, problem->keptAs, std::filesystem::copy_options::none, error);
+  usersFileKept = !error;
+  return usersFileKept;
+}
+
+bool Config::Save() {
+  if (!KeepUsersFile()) return false;  // never replace a file we could not keep
+  return WriteFileAtomically(path, Serialize(document));
+}
+
+std::string Config::Serialize(const json& document) {
+  // Invalid UTF-8 cannot reach the document through the setters, but a dump
+  // must never throw from a handler: replace rather than fail.
+  const std::string text = document.dump(4, ' ', false, json::error_handler_t::replace) + "\n";
+  std::string crlf;
+  crlf.reserve(text.size() + text.size() / 8);
+  for (char c : text) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  return crlf;
+}
+
+}  // namespace vantor

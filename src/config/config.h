@@ -1,0 +1,79 @@
+#pragma once
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+
+namespace vantor {
+
+// The settings store: one JSON document in memory, mirrored in "config.json"
+// beside the executable. Readers pass their own fallback for an absent key; the
+// file holds only keys that were set at least once (or written by the user).
+//
+// Every method runs on the user-interface thread; none of the readers throws,
+// because they are called from the window procedure, WebView2 handlers and the
+// mouse hook. A key of the wrong type reads as absent.
+class Config {
+ public:
+  // What went wrong reading an existing file, for the start-up warning. The
+  // program then runs on the fallbacks, and the file is kept under
+  // `keptAs` before the first save would replace it.
+  struct LoadProblem {
+    std::string detail;            // the parser's message, or what the top level is
+    std::filesystem::path keptAs;  // where the user's file will be kept
+  };
+
+  // Loads "config.json" from the executable's folder.
+  Config();
+  // Loads the given file; the tests use it with temporary folders.
+  explicit Config(std::filesystem::path settingsPath);
+
+  bool Contains(const std::string& key) const noexcept;
+
+  // The stored boolean, or the fallback when the key is absent or not a boolean.
+  bool GetBool(const std::string& key, bool fallback) const noexcept;
+  // The same read, strict: a present key of another type throws the JSON
+  // library's type_error 302 ("type must be boolean, but is ...").
+  bool ReadBool(const std::string& key, bool fallback) const;
+
+  // "Sky Color" as wide text; empty when absent or not a string.
+  std::wstring GetSkyColor() const;
+  // Strict form: type_error 302 ("type must be string, but is ...").
+  std::wstring ReadSkyColor() const;
+
+  // Store the value and rewrite the file. A document that is not an object
+  // becomes an object holding just the new key (the user's file is kept first).
+  void SetBool(const std::string& key, bool value);
+  void SetSkyColor(const std::wstring& color);
+
+  // Rewrites the whole file atomically; false when it could not be written (the
+  // change stays in memory for this run).
+  bool Save();
+
+  const nlohmann::json& Document() const noexcept { return document; }
+  const std::filesystem::path& Path() const noexcept { return path; }
+  const std::optional<LoadProblem>& Problem() const noexcept { return problem; }
+
+  // The start-up warning for Problem(), or empty when the file loaded cleanly.
+  std::wstring ProblemMessage() const;
+
+  // The exact bytes Save writes for a document: pretty-printed with an indent
+  // of 4, keys in byte order, raw UTF-8, CR LF line ends, one final line break.
+  static std::string Serialize(const nlohmann::json& document);
+
+ private:
+  void Load();
+  nlohmann::json& MemberForWrite(const std::string& key);
+  bool KeepUsersFile();
+
+  nlohmann::json document;
+  std::filesystem::path path;
+  std::optional<LoadProblem> problem;
+  bool usersFileKept = false;
+};
+
+// The settings file of the running program: "<executable folder>/config.json".
+std::filesystem::path DefaultConfigPath();
+
+}  // namespace vantor

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include "config/config_fixture.h"
+
+namespace vantor {
+namespace {
+
+class ConfigFile : public test::ConfigFixture {};
+
+TEST_F(ConfigFile, FirstSetterWritesExactlyThreeCrLfLines) {
+  Config& c = Load();
+  c.SetBool("Raw Input", true);
+  EXPECT_EQ(FileBytes(), "{\r\n    \"Raw Input\": true\r\n}\r\n");
+  EXPECT_EQ(c.Document().size(), 1u);
+}
+
+TEST_F(ConfigFile, MembersAreWrittenInByteOrderWhateverTheOrderSet) {
+  Config& c = Load();
+  c.SetSkyColor(L"#000000");
+  c.SetBool("Fullscreen Mode", true);
+  c.SetBool("Blur Fix", false);
+  EXPECT_EQ(FileBytes(),
+            "{\r\n"
+            "    \"Blur Fix\": false,\r\n"
+            "    \"Fullscreen Mode\": true,\r\n"
+            "    \"Sky Color\": \"#000000\"\r\n"
+            "}\r\n");
+}
+
+TEST_F(ConfigFile, AllSevenKeysInTheirOrder) {
+  Config& c = Load();
+  for (const char* key : {"Unlimited FPS", "Sky Color", "Shadowplay Mode", "Raw Input",
+                          "Fullscreen Mode", "Developer Mode", "Blur Fix"}) {
+    if (std::string(key) == "Sky Color") {
+      c.SetSkyColor(L"#102030");
+    } else {
+      c.SetBool(key, true);
+    }
+  }
+  const std::string bytes = FileBytes();
+  size_t last = 0;
+  for (const char* key : {"Blur Fix", "Developer Mode", "Fullscreen Mode", "Raw Input",
+                          "Shadowplay Mode", "Sky Color", "Unlimited FPS"}) {
+    const size_t at = bytes.find(std::string("\"") + key + "\"");
+    ASSERT_NE(at, std::string::npos) << key;
+    EXPECT_GT(at, last) << key;
+    last = at;
+  }
+}
+
+TEST_F(ConfigFile, UnknownKeysOfAnyTypeSurviveEverySave) {
+  Config& c = LoadWith(
+      "{\"zeta\": [1, 2], \"Alpha\": {\"n\": null}, \"raw input\": true, \"mid\": \"text\"}");
+  c.SetBool("Raw Input", true);
+  c.SetBool("Raw Input", false);
+  EXPECT_EQ(FileBytes(),
+            "{\r\n"
+            "    \"Alpha\": {\r\n"
+            "        \"n\": null\r\n"
+            "    },\r\n"
+            "    \"Raw Input\": false,\r\n"
+            "    \"mid\": \"text\",\r\n"
+            "    \"raw input\": true,\r\n"
+            "    \"zeta\": [\r\n"
+            "        1,\r\n"
+            "        2\r\n"
+            "    ]\r\n"
+            "}\r\n");
+}
+
+TEST_F(ConfigFile, SetterReplacesAValueOfAnotherType) {
+  Config& c = LoadWith(R"({"Fullscreen Mode": "yes"})");
+  c.SetBool("Fullscreen Mode", false);
+  EXPECT_FALSE(c.GetBool("Fullscreen Mode", true));
+  EXPECT_EQ(FileBytes(), "{\r\n    \"Fullscreen Mode\": false\r\n}\r\n");
+}
+
+TEST_F(ConfigFile, NonAsciiSkyColorIsRawUtf8AndReadsBackTheSame) {
+  const std::wstring color = L"Himmel gr\u00FCn \u7A7A \U0001F3AE \"q\" \\";
+  Load().SetSkyColor(color);
+  EXPECT_EQ(FileBytes(),
+            "{\r\n    \"Sky Color\": \"Himmel gr\xC3\xBCn \xE7\xA9\xBA \xF0\x9F\x8E\xAE "
+            "\\\"q\\\" \\\\\"\r\n}\r\n");
+  EXPECT_EQ(Load().GetSkyColor(), color);
+}
+
+TEST_F(ConfigFile, ByteOrderMarkAndTrailingTextAreGoneAfterTheNextSave) {
+  Config& c = LoadWith("\xEF\xBB\xBF{\"Blur Fix\": true} {\"Raw Input\": true}");
+  c.SetBool("Developer Mode", true);
+  EXPECT_EQ(FileBytes(), "{\r\n    \"Blur Fix\": true,\r\n    \"Developer Mode\": true\r\n}\r\n");
+}
+
+TEST_F(ConfigFile, ChangesStayInMemoryWhenTheSaveFails) {
+  Config& c = Load();
+  std::filesystem::create_directory(folder / "config.json.tmp");  // blocks the write
+  c.SetBool("Raw Input", true);
+  EXPECT_TRUE(c.GetBool("Raw Input", false));
+  EXPECT_FALSE(FileThere());
+  EXPECT_FALSE(c.Save());
+}
+
+TEST_F(ConfigFile, AFailedSaveLeavesTheOldFileWhole) {
+  Config& c = LoadWith("{\r\n    \"Blur Fix\": true\r\n}\r\n");
+  std::filesystem::create_directory(folder / "config.json.tmp");
+  c.SetBool("Raw Input", true);
+  EXPECT_EQ(FileBytes(), "{\r\n    \"Blur Fix\": true\r\n}\r\n");
+}
+
+TEST_F(ConfigFile, AnUnparseableFileIsKeptBeforeTheFirstSaveReplacesIt) {
+  const std::string mine = "{\"Raw Input\": true, // my note\n}";
+  Config& c = LoadWith(mine);
+  c.SetBool("Fullscreen Mode", false);
+  EXPECT_EQ(test::ReadBytes(folder / "config.json.invalid"), mine);
+  EXPECT_EQ(FileBytes(), "{\r\n    \"Fullscreen Mode\": false\r\n}\r\n");
+  // Later saves in the same run do not overwrite the kept copy.
+  c.SetBool("Fullscreen Mode", true);
+  EXPECT_EQ(test::ReadBytes(folder / "config.json.invalid"), mine);
+}
+
+TEST_F(ConfigFile, AnEarlierKeptCopyIsNeverOverwritten) {
+  test::WriteBytes(folder / "config.json.invalid", "from last week");
+  Config& c = LoadWith("not json");
+  ASSERT_TRUE(c.Problem());
+  EXPECT_EQ(c.Problem()->keptAs, folder / "config.json.2.invalid");
+  c.SetBool("Raw Input", true);
+  EXPECT_EQ(test::ReadBytes(folder / "config.json.invalid"), "from last week");
+  EXPECT_EQ(test::ReadBytes(folder / "config.json.2.invalid"), "not json");
+}
+
+TEST_F(ConfigFile, ASetterOnATopLevelArrayMakesAnObjectAndKeepsTheArray) {
+  Config& c = LoadWith("[1, 2, 3]");
+  c.SetSkyColor(L"#ABCDEF");
+  EXPECT_TRUE(c.Document().is_object());
+  EXPECT_EQ(c.GetSkyColor(), L"#ABCDEF");
+  EXPECT_EQ(FileBytes(), "{\r\n    \"Sky Color\": \"#ABCDEF\"\r\n}\r\n");
+  EXPECT_EQ(test::ReadBytes(folder / "config.json.invalid"), "[1, 2, 3]");
+}
+
+TEST_F(ConfigFile, ACleanFileIsNeverCopiedAside) {
+  Config& c = LoadWith("{\"Raw Input\": false}");
+  c.SetBool("Raw Input", true);
+  EXPECT_FALSE(std::filesystem::exists(folder / "config.json.invalid"));
+}
+
+}  // namespace
+}  // namespace vantor
