@@ -1,15 +1,12 @@
+#include <objbase.h>
 #include <windows.h>
 
-#include "config/browser_options.h"
-#include "config/config.h"
+#include "app/startup_win.h"
 
-// Entry point. Loads the settings, warns about a settings file it cannot use
-// and publishes the browser flags before anything touches WebView2.
+// The process entry point: the start-up sequence over the real platform.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
-  auto* config = new vantor::Config();  // lives until the process ends
-  if (config->Problem()) {
-    MessageBoxW(nullptr, config->ProblemMessage().c_str(), L"Vantor settings", MB_ICONWARNING);
-  }
-  vantor::SetBrowserLaunchOptions(commandLine ? commandLine : L"", *config);
-  return 0;
+  // WebView2 and the shell's stream calls want a single-threaded apartment.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  vantor::WindowsStartup platform;
+  return vantor::RunStartup(platform, commandLine ? commandLine : L"");
 }

@@ -40,19 +40,19 @@ class WebView {
  public:
   virtual ~WebView() = default;
   // Navigate: load the given URI (the game origin).
-  virtual void Navigate(std::wstring_view uri) = 0;
+  virtual void Navigate(const std::wstring& uri) = 0;
   // Reload the current document.
   virtual void Reload() = 0;
   // Open the developer tools window, whatever the settings say.
   virtual void OpenDevToolsWindow() = 0;
   // ExecuteScript: runs once, asynchronously, in the current document.
-  virtual void ExecuteScript(std::wstring_view script) = 0;
+  virtual void ExecuteScript(const std::wstring& script) = 0;
   // AddScriptToExecuteOnDocumentCreated: runs in every new document before the
   // page's own scripts.
-  virtual void AddScriptToExecuteOnDocumentCreated(std::wstring_view script) = 0;
+  virtual void AddScriptToExecuteOnDocumentCreated(const std::wstring& script) = 0;
   // PostWebMessageAsJson: the page's window.chrome.webview "message" listeners
   // receive the parsed object as event.data. Called at the mouse's report rate.
-  virtual void PostWebMessageAsJson(std::wstring_view json) = 0;
+  virtual void PostWebMessageAsJson(const std::wstring& json) = 0;
 };
 
 // Events the runtime raises, each on the UI thread, and what the handlers rely

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "config/config.h"
+#include "webhost/page_win.h"
+#include "webhost/webview2_win.h"
+
+namespace vantor {
+
+// Game activity shown to others (map and name); nothing creates one yet.
+struct ActivityStatus;
+
+// The program's one main object: the window, the three WebView2 objects in it,
+// the mouse hook and the capture flag. Everything runs on the UI thread.
+class ClientWindow {
+ public:
+  ClientWindow(Config* config, std::wstring version);
+  ClientWindow(const ClientWindow&) = delete;
+  ClientWindow& operator=(const ClientWindow&) = delete;
+
+  // Creates and shows the window, applies the window mode, starts the web
+  // view and runs the message loop; returns the quit message's code.
+  int Run();
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+  void ApplyWindowMode();
+  void RunShortcut(unsigned virtualKey);
+  // Posts the page messages of one raw mouse record.
+  void ForwardRawInput(const RAWINPUT& input);
+
+  // The page as the core sees it; null until the web view exists.
+  WebView* Page() { return page.get(); }
+
+  HRESULT OnEnvironmentCreated(HRESULT result, ICoreWebView2Environment* created);
+
+  ICoreWebView2Environment* environment = nullptr;
+  ICoreWebView2Controller* controller = nullptr;
+  ICoreWebView2* webview = nullptr;
+  Config* config = nullptr;
+  std::wstring version;
+  HWND hwnd = nullptr;
+  WNDCLASSEXW windowClass{};
+  HHOOK* hookCell = nullptr;
+  ActivityStatus* activityStatus = nullptr;
+  bool captureActive = false;
+  EventRegistrationToken eventToken{};
+  std::unique_ptr<CoreWebView2Page> page;
+
+ private:
+  void StartWebView();
+  void RunMessageLoop(MSG& message);
+  void OnDestroy();
+  LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+// The one ClientWindow, for the mouse hook, which receives no user data.
+extern ClientWindow* g_clientWindow;
+
+inline constexpr wchar_t kWindowClassName[] = L"Vantor";
+inline constexpr wchar_t kWindowTitle[] = L"Vantor";
+
+}  // namespace vantor

@@ -1,0 +1,63 @@
+#include "app/startup.h"
+
+#include "common/files.h"
+#include "common/text.h"
+
+namespace vantor {
+
+namespace {
+
+bool OfferUpdate(StartupPlatform& platform) {
+  if (!platform.CheckForUpdate()) return false;
+  const int answer =
+      platform.ShowMessage(kUpdatePromptText, kUpdatePromptCaption, kUpdatePromptStyle);
+  if (answer != kAnswerYes) return false;
+  platform.InstallUpdate();  // restarts the program and ends this process
+  return true;
+}
+
+// Runs Microsoft's installer from our folder when no runtime is there; false
+// when there is still none afterwards.
+bool EnsureWebViewRuntime(StartupPlatform& platform) {
+  if (platform.WebViewRuntimeInstalled()) return true;
+  std::wstring installer = platform.ExecutableFolder();
+  installer += kPathSeparator;
+  installer += kInstallerName;
+  platform.RunAndWait(installer);
+  return platform.WebViewRuntimeInstalled();
+}
+
+void ApplyBlurFix(StartupPlatform& platform, const Config& config) {
+  if (!config.GetBool("Blur Fix", false)) return;
+  // user32's older call only when the shcore library is not there at all.
+  if (platform.SetProcessDpiAwareness(kPerMonitorDpiAware) ==
+      StartupPlatform::DpiCall::LibraryMissing) {
+    platform.SetProcessDPIAware();
+  }
+}
+
+}  // namespace
+
+int RunStartup(StartupPlatform& platform, std::wstring_view arguments) {
+  platform.CreateUpdater();
+  if (OfferUpdate(platform)) return 0;
+
+  Config& config = platform.LoadConfig();
+  if (config.Problem()) {
+    platform.ShowMessage(config.ProblemMessage(), kSettingsCaption, kWarningStyle);
+  }
+  platform.SetBrowserLaunchOptions(arguments, config);
+
+  if (!EnsureWebViewRuntime(platform)) {
+    platform.ShowMessage(kInstallFailed, kInstallFailed, kWarningStyle);
+    platform.Exit(1);
+    return 1;
+  }
+  ApplyBlurFix(platform, config);
+
+  platform.CreateClientWindow(config, Utf8ToWide(platform.UpdaterVersion()));
+  platform.DestroyUpdater();
+  return platform.RunClientWindow();
+}
+
+}  // namespace vantor

@@ -1,0 +1,88 @@
+#include "app/startup_win.h"
+
+#include <cstdlib>
+
+#include "app/messages_win.h"
+#include "common/files.h"
+#include "config/browser_options.h"
+
+namespace vantor {
+
+void WindowsStartup::CreateUpdater() { updater_ = std::make_unique<Updater>(); }
+
+bool WindowsStartup::CheckForUpdate() { return updater_->CheckForUpdate(); }
+
+void WindowsStartup::InstallUpdate() { updater_->InstallUpdate(); }
+
+std::string WindowsStartup::UpdaterVersion() { return updater_->version; }
+
+void WindowsStartup::DestroyUpdater() { updater_.reset(); }
+
+int WindowsStartup::ShowMessage(const std::wstring& text, const std::wstring& caption,
+                                unsigned style) {
+  return vantor::ShowMessage(text.c_str(), caption.c_str(), style);
+}
+
+void WindowsStartup::Exit(int code) { std::exit(code); }
+
+Config& WindowsStartup::LoadConfig() {
+  return *new Config();  // lives until the process ends
+}
+
+void WindowsStartup::SetBrowserLaunchOptions(std::wstring_view arguments, const Config& config) {
+  vantor::SetBrowserLaunchOptions(arguments, config);
+}
+
+bool WindowsStartup::WebViewRuntimeInstalled() {
+  LPWSTR versionText = nullptr;
+  GetAvailableCoreWebView2BrowserVersionString(nullptr, &versionText);
+  const bool installed = versionText != nullptr;
+  CoTaskMemFree(versionText);
+  return installed;
+}
+
+std::wstring WindowsStartup::ExecutableFolder() { return GetExecutableFolder(); }
+
+void WindowsStartup::RunAndWait(const std::wstring& program) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                     &startup, &process)) {
+    WaitForSingleObject(process.hProcess, INFINITE);
+  }
+  if (process.hProcess) CloseHandle(process.hProcess);
+  if (process.hThread) CloseHandle(process.hThread);
+}
+
+StartupPlatform::DpiCall WindowsStartup::SetProcessDpiAwareness(int awareness) {
+  HMODULE shcore = LoadLibraryW(L"api-ms-win-shcore-scaling-l1-1-1.dll");
+  if (shcore == nullptr) return DpiCall::LibraryMissing;
+  using SetAwareness = HRESULT(WINAPI*)(int);
+  auto set = reinterpret_cast<SetAwareness>(
+      reinterpret_cast<void*>(GetProcAddress(shcore, "SetProcessDpiAwareness")));
+  if (set == nullptr) return DpiCall::FunctionMissing;
+  set(awareness);
+  return DpiCall::Called;
+}
+
+void WindowsStartup::SetProcessDPIAware() {
+  HMODULE user32 = LoadLibraryW(L"user32.dll");
+  if (user32 == nullptr) return;
+  using SetAware = BOOL(WINAPI*)();
+  auto set = reinterpret_cast<SetAware>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware")));
+  if (set != nullptr) set();
+}
+
+void WindowsStartup::CreateClientWindow(Config& config, std::wstring version) {
+  window_ = std::make_unique<ClientWindow>(&config, std::move(version));
+}
+
+int WindowsStartup::RunClientWindow() {
+  const int code = window_->Run();
+  window_.reset();  // only after the loop, which reads the object to the end
+  return code;
+}
+
+}  // namespace vantor

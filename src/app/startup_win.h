@@ -1,0 +1,36 @@
+#pragma once
+
+#include <memory>
+
+#include "app/client_window_win.h"
+#include "app/startup.h"
+#include "update/updater.h"
+
+namespace vantor {
+
+// Start-up's steps carried out with the real Win32 and WebView2 calls.
+class WindowsStartup final : public StartupPlatform {
+ public:
+  void CreateUpdater() override;
+  bool CheckForUpdate() override;
+  void InstallUpdate() override;
+  std::string UpdaterVersion() override;
+  void DestroyUpdater() override;
+  int ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override;
+  void Exit(int code) override;
+  Config& LoadConfig() override;
+  void SetBrowserLaunchOptions(std::wstring_view arguments, const Config& config) override;
+  bool WebViewRuntimeInstalled() override;
+  std::wstring ExecutableFolder() override;
+  void RunAndWait(const std::wstring& program) override;
+  DpiCall SetProcessDpiAwareness(int awareness) override;
+  void SetProcessDPIAware() override;
+  void CreateClientWindow(Config& config, std::wstring version) override;
+  int RunClientWindow() override;
+
+ private:
+  std::unique_ptr<Updater> updater_;
+  std::unique_ptr<ClientWindow> window_;
+};
+
+}  // namespace vantor
