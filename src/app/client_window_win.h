@@ -46,7 +46,7 @@ class ClientWindow {
   ActivityStatus* activityStatus = nullptr;
   bool captureActive = false;
   EventRegistrationToken eventToken{};
-  std::unique_ptr<CoreWebView2Page> page;
+  std::unique_ptr<WebView> page;  // over `webview`; the tests put a recorder here
 
  private:
   void StartWebView();
