@@ -60,6 +60,9 @@ else
   broken "native build"
 fi
 
+# The benchmarks are not tests, but they must keep compiling.
+build linux-release || broken "benchmark build"
+
 # --- Windows, under Wine --------------------------------------------------------
 wine_bin="$(command -v wine64 || echo /usr/lib/wine/wine64)"
 export WINEPREFIX="$root/build/wineprefix" WINEARCH=win64 WINEDEBUG=-all
