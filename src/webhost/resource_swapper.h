@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantor {
+
+// The part of a request URI after the first "<game host>/" and before the
+// first "?" that follows it; empty when the URI has no such marker. Nothing
+// is decoded or normalised.
+std::wstring UriToRelativePath(std::wstring_view uri);
+
+// The relative path as a path below the swap folder, with "\" separators, or
+// nothing when it could name a file outside that folder or a device: an empty,
+// "." or ".." segment, a segment ending in a dot or blank (Windows drops
+// those), a ":" (drive letters, alternate streams), characters Windows does not
+// allow in names, or a reserved device name such as "con" or "com1.txt".
+std::optional<std::wstring> ConfineToSwapFolder(std::wstring_view relativePath);
+
+// The swap folder below the Documents folder, with a trailing separator.
+inline constexpr wchar_t kSwapFolderSuffix[] = L"\\Vantor\\ResourceSwapper\\";
+
+// The headers of every answered request: exactly these two lines.
+std::wstring SwapResponseHeaders();
+
+}  // namespace vantor
