@@ -6,7 +6,6 @@
 #include "common/files.h"
 #include "input/mouse_hook_win.h"
 #include "input/raw_input_win.h"
-#include "webhost/com_handler_win.h"
 
 namespace vantor {
 
@@ -71,23 +70,6 @@ void ClientWindow::RunMessageLoop(MSG& message) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-}
-
-void ClientWindow::StartWebView() {
-  const std::wstring userData = GetExecutableFolder() + L"\\cache";
-  auto* handler = MakeHandler<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
-      IID_ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
-      [this](HRESULT result, ICoreWebView2Environment* created) {
-        return OnEnvironmentCreated(result, created);
-      });
-  CreateCoreWebView2EnvironmentWithOptions(nullptr, userData.c_str(), nullptr, handler);
-  handler->Release();  // the loader holds its own until it has called back
-}
-
-HRESULT ClientWindow::OnEnvironmentCreated(HRESULT, ICoreWebView2Environment* created) {
-  if (created == nullptr) return S_OK;
-  Hold(environment, created);
-  return S_OK;
 }
 
 void ClientWindow::ApplyWindowMode() {

@@ -33,7 +33,18 @@ class ClientWindow {
   // The page as the core sees it; null until the web view exists.
   WebView* Page() { return page.get(); }
 
+  // The script that appends the version to the page's terms line.
+  std::wstring BuildVersionBanner();
+  // Opens the game's menu window with the client's settings in it.
+  void ShowSettingsPanel();
+
+  // WebView2 callbacks and event handlers; each returns S_OK.
   HRESULT OnEnvironmentCreated(HRESULT result, ICoreWebView2Environment* created);
+  HRESULT OnControllerCreated(HRESULT result, ICoreWebView2Controller* created);
+  HRESULT OnDOMContentLoaded();
+  HRESULT OnWebMessageReceived(ICoreWebView2WebMessageReceivedEventArgs* args);
+  HRESULT OnAcceleratorKeyPressed(ICoreWebView2AcceleratorKeyPressedEventArgs* args);
+  HRESULT OnWebResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args);
 
   ICoreWebView2Environment* environment = nullptr;
   ICoreWebView2Controller* controller = nullptr;
@@ -50,6 +61,7 @@ class ClientWindow {
 
  private:
   void StartWebView();
+  void RegisterHandlers(ICoreWebView2_2* webview2);
   void RunMessageLoop(MSG& message);
   void OnDestroy();
   LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
