@@ -36,6 +36,18 @@ ClientWindow::ClientWindow(Config* settings, std::wstring versionText) {
   eventToken = {};
 }
 
+ClientWindow::~ClientWindow() {
+  if (hookCell != nullptr) {
+    if (*hookCell != nullptr) UnhookWindowsHookEx(*hookCell);
+    delete hookCell;
+  }
+  if (g_clientWindow == this) g_clientWindow = nullptr;
+  page.reset();
+  ReleaseAndClear(webview);
+  ReleaseAndClear(controller);
+  ReleaseAndClear(environment);
+}
+
 int ClientWindow::Run() {
   hwnd =
       CreateWindowExW(0, kWindowClassName, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,

@@ -17,6 +17,9 @@ struct ActivityStatus;
 class ClientWindow {
  public:
   ClientWindow(Config* config, std::wstring version);
+  // Normally WM_DESTROY has torn everything down already; this covers an
+  // object whose window never ran, so the hook never outlives it.
+  ~ClientWindow();
   ClientWindow(const ClientWindow&) = delete;
   ClientWindow& operator=(const ClientWindow&) = delete;
 
