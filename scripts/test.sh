@@ -60,6 +60,58 @@ else
   broken "native build"
 fi
 
+# --- the page scripts in headless Chromium --------------------------------------
+run_browser_tests() {
+  local texts="$root/build/page_texts.json" log="$root/build/browser-tests.log"
+  echo "test: page scripts in headless Chromium"
+  (cd tests/browser && npm ci --silent --no-audit --no-fund >"$root/build/npm-ci.log" 2>&1) || {
+    cat build/npm-ci.log
+    broken "npm ci for the browser tests"
+    return
+  }
+  build/linux/tests/print_page_texts "$root/build/page-texts-scratch" >"$texts" || {
+    broken "print_page_texts"
+    return
+  }
+  (cd tests/browser && VANTOR_PAGE_TEXTS="$texts" timeout 600 node --test) >"$log" 2>&1
+  local ok bad
+  ok="$(sed -nE 's/^# pass ([0-9]+)$/\1/p' "$log" | tail -1)"
+  bad="$(sed -nE 's/^# fail ([0-9]+)$/\1/p' "$log" | tail -1)"
+  if [[ -z "$ok" ]]; then
+    tail -30 "$log"
+    broken "browser tests did not run"
+    return
+  fi
+  echo "test: browser: $ok passed, ${bad:-0} failed"
+  passed=$((passed + ok))
+  failed=$((failed + ${bad:-0}))
+  ((${bad:-0} > 0)) && grep -E '^not ok|error:|expected|actual' "$log" | head -40
+}
+[[ -x build/linux/tests/print_page_texts ]] && run_browser_tests
+
+# --- fuzzing, bounded in time ----------------------------------------------------
+run_fuzzers() {
+  local seconds="${VANTOR_FUZZ_SECONDS:-20}" name corpus log runs
+  for name in page_message uri_mapper; do
+    corpus="build/fuzz-corpus/$name"
+    log="build/fuzz-$name.log"
+    mkdir -p "$corpus"
+    cp -n tests/fuzz/corpus/"$name"/* "$corpus"/
+    echo "test: fuzzing ${name} for ${seconds} s"
+    if build/linux-fuzz/tests/fuzz/"${name}_fuzz" -max_total_time="$seconds" -max_len=512 \
+      "$corpus" >"$log" 2>&1; then
+      runs="$(sed -nE 's/^Done ([0-9]+) runs.*/\1/p' "$log")"
+      echo "test: fuzz: $name: ${runs:-?} executions, no crash"
+      passed=$((passed + 1))
+    else
+      grep -E 'ERROR|SUMMARY|Test unit written' "$log" | head -10
+      failed=$((failed + 1))
+      problems+=("fuzzer $name found a crash (build/$(basename "$log"))")
+    fi
+  done
+}
+if build linux-fuzz; then run_fuzzers; else broken "fuzzer build"; fi
+
 # The benchmarks are not tests, but they must keep compiling.
 build linux-release || broken "benchmark build"
 

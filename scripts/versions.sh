@@ -33,6 +33,9 @@ DEBIAN_PACKAGES=(
   "zip=3.0-13"
   "unzip=6.0-28"
   "clang-format=1:14.0-55.7~deb12u1"
+  "chromium=156.0.8078.129-1~deb12u1"
+  "clang-14=1:14.0.6-12"
+  "libclang-rt-14-dev=1:14.0.6-12"
 )
 
 # GoogleTest for the Windows tests, built from libgtest-dev's sources.
