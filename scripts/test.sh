@@ -35,8 +35,10 @@ build() {
     cat "build/$preset-configure.log"
     return 1
   fi
-  cmake --build --preset "$preset" 2>&1 | tee "build/$preset-build.log" | grep -E 'error|warning' || true
-  return "${PIPESTATUS[0]}"
+  cmake --build --preset "$preset" >"build/$preset-build.log" 2>&1
+  local status=$?
+  grep -E 'error|warning' "build/$preset-build.log" | head -50
+  return "$status"
 }
 
 mkdir -p build

@@ -8,7 +8,10 @@
 
 namespace vantor {
 
-void WindowsStartup::CreateUpdater() { updater_ = std::make_unique<Updater>(); }
+void WindowsStartup::CreateUpdater() {
+  updater_ =
+      std::make_unique<Updater>(updaterPlatform_, std::filesystem::path(GetExecutableFolder()));
+}
 
 bool WindowsStartup::CheckForUpdate() { return updater_->CheckForUpdate(); }
 

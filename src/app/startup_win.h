@@ -5,6 +5,7 @@
 #include "app/client_window_win.h"
 #include "app/startup.h"
 #include "update/updater.h"
+#include "update/updater_platform_win.h"
 
 namespace vantor {
 
@@ -29,6 +30,7 @@ class WindowsStartup final : public StartupPlatform {
   int RunClientWindow() override;
 
  private:
+  WindowsUpdaterPlatform updaterPlatform_;
   std::unique_ptr<Updater> updater_;
   std::unique_ptr<ClientWindow> window_;
 };

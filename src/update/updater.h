@@ -1,23 +1,54 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace vantor {
 
-// The self-updater, alive only through start-up. Paths are narrow (the ANSI
-// code page on Windows), as the update archive's calls expect.
+// What the updater needs from the operating system; the Windows layer
+// implements it and the tests fake it.
+class UpdaterPlatform {
+ public:
+  virtual ~UpdaterPlatform() = default;
+  // Ends every process of exactly this file name except the current one, and
+  // waits briefly for each to go so that its files unlock.
+  virtual void EndOtherProcessesNamed(const std::wstring& exeName) = 0;
+  // Downloads the URL to the file, replacing it; false when it did not arrive.
+  virtual bool Download(const std::string& url, const std::filesystem::path& file) = 0;
+  // Starts the program with this process's whole command line, then ends this
+  // process with exit code 0. Returns only in tests.
+  virtual void Restart(const std::filesystem::path& program) = 0;
+};
+
+// Where the update check asks. The tests point it at a local server and trust
+// its certificate; the program trusts the system's root certificates.
+struct UpdateServer {
+  std::string baseUrl = "https://update.vantor.io";
+  std::string caCertFile;  // empty: the system's root certificates
+};
+
+inline constexpr wchar_t kProgramFileName[] = L"Vantor.exe";
+inline constexpr wchar_t kKeptProgramFileName[] = L"Vantor.exe.old";
+
+// The self-updater, alive only through start-up. Constructing it ends other
+// copies of the program and clears what an earlier update left behind.
 class Updater {
  public:
-  Updater();
+  Updater(UpdaterPlatform& platform, std::filesystem::path programFolder, UpdateServer server = {});
 
-  // True when the update server offers a newer build; sets downloadUrl.
+  // Asks the update server; true when it offers a build (downloadUrl is set).
   bool CheckForUpdate();
   // Downloads and installs the offered build, then restarts the program.
   void InstallUpdate();
 
-  std::string version;        // the running program's version
-  std::string updateZipPath;  // "<exe folder>\update.zip"
-  std::string downloadUrl;    // empty until a check got an answer
+  std::string version;                  // the running program's version
+  std::filesystem::path updateZipPath;  // "<program folder>/update.zip"
+  std::string downloadUrl;              // the offered archive's URL
+
+ private:
+  UpdaterPlatform& platform_;
+  std::filesystem::path folder_;
+  UpdateServer server_;
 };
 
 }  // namespace vantor

@@ -12,10 +12,7 @@ namespace vantor {
 std::wstring UriToRelativePath(std::wstring_view uri);
 
 // The relative path as a path below the swap folder, with "\" separators, or
-// nothing when it could name a file outside that folder or a device: an empty,
-// "." or ".." segment, a segment ending in a dot or blank (Windows drops
-// those), a ":" (drive letters, alternate streams), characters Windows does not
-// allow in names, or a reserved device name such as "con" or "com1.txt".
+// nothing when it could leave the folder or name a device (see SafeRelativePath).
 std::optional<std::wstring> ConfineToSwapFolder(std::wstring_view relativePath);
 
 // The swap folder below the Documents folder, with a trailing separator.

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vantor {
+
+struct RunningProcess {
+  std::uint32_t id = 0;
+  std::wstring exeName;  // the bare file name, as the process snapshot gives it
+};
+
+// The processes to end: exactly this file name (whole, case-sensitive), never
+// the current process.
+std::vector<std::uint32_t> ProcessesToEnd(const std::vector<RunningProcess>& running,
+                                          const std::wstring& exeName, std::uint32_t selfId);
+
+}  // namespace vantor

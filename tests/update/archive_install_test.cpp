@@ -1,0 +1,159 @@
+#include "update/archive_install.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "support/temp_folder.h"
+#include "support/zip_writer.h"
+
+namespace vantor {
+namespace {
+
+namespace fs = std::filesystem;
+
+// <root>/program is the program's folder; <root> holds what must never change.
+class ArchiveInstall : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(program());
+    test::WriteBytes(program() / "Vantor.exe", "old exe");
+    test::WriteBytes(program() / "WebView2Loader.dll", "old dll");
+    fs::create_directories(program() / "assets");
+    test::WriteBytes(root.path() / "outside.txt", "keep me");
+  }
+  fs::path program() const { return root.path() / "program"; }
+  InstallReport Install(test::ZipWriter& zip) {
+    zip.WriteTo(root.path() / "update.zip");
+    return InstallArchive(root.path() / "update.zip", program());
+  }
+  // Every file under <root>, with its content, except the archive itself.
+  std::map<std::string, std::string> Tree() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root.path())) {
+      if (!entry.is_regular_file() || entry.path().filename() == "update.zip") continue;
+      files[fs::relative(entry.path(), root.path()).generic_string()] =
+          test::ReadBytes(entry.path());
+    }
+    return files;
+  }
+
+  test::TempFolder root;
+};
+
+TEST_F(ArchiveInstall, ReplacesFilesAndKeepsTheOldOnes) {
+  test::ZipWriter zip;
+  zip.Add("Vantor.exe", "new exe");
+  zip.Add("WebView2Loader.dll", "new dll");
+  zip.Add("assets/readme.txt", "new readme");
+  const InstallReport report = Install(zip);
+  EXPECT_EQ(report.installed.size(), 3u);
+  EXPECT_EQ(Tree(),
+            (std::map<std::string, std::string>{{"outside.txt", "keep me"},
+                                                {"program/Vantor.exe", "new exe"},
+                                                {"program/Vantor.exe.old", "old exe"},
+                                                {"program/WebView2Loader.dll", "new dll"},
+                                                {"program/WebView2Loader.dll.old", "old dll"},
+                                                {"program/assets/readme.txt", "new readme"}}));
+}
+
+TEST_F(ArchiveInstall, AnEntryInAMissingFolderIsSkippedAndTheOthersInstalled) {
+  test::ZipWriter zip;
+  zip.Add("missing/deeper/file.txt", "x");
+  zip.Add("Vantor.exe", "new exe");
+  const InstallReport report = Install(zip);
+  EXPECT_EQ(report.installed, std::vector<std::string>{"Vantor.exe"});
+  EXPECT_EQ(report.skipped, std::vector<std::string>{"missing/deeper/file.txt"});
+  EXPECT_FALSE(fs::exists(program() / "missing"));
+}
+
+TEST_F(ArchiveInstall, WithoutTheProgramInTheArchiveTheProgramStaysAsItWas) {
+  test::ZipWriter zip;
+  zip.Add("notes.txt", "hello");
+  Install(zip);
+  EXPECT_EQ(test::ReadBytes(program() / "Vantor.exe"), "old exe");
+  EXPECT_FALSE(fs::exists(program() / "Vantor.exe.old"));
+  EXPECT_EQ(test::ReadBytes(program() / "notes.txt"), "hello");
+}
+
+TEST_F(ArchiveInstall, NoArchiveOrABrokenOneInstallsNothing) {
+  const auto before = Tree();
+  EXPECT_TRUE(InstallArchive(root.path() / "absent.zip", program()).installed.empty());
+  test::WriteBytes(root.path() / "update.zip", "<html>Not Found</html>");
+  EXPECT_TRUE(InstallArchive(root.path() / "update.zip", program()).installed.empty());
+  EXPECT_EQ(Tree(), before);
+}
+
+TEST_F(ArchiveInstall, AFailedEntryGetsItsOldFileBack) {
+  // An entry whose data does not match its checksum cannot be extracted.
+  test::ZipWriter zip;
+  zip.Add("Vantor.exe", "new exe");
+  zip.WriteTo(root.path() / "update.zip");
+  std::string bytes = test::ReadBytes(root.path() / "update.zip");
+  bytes[30 + 10] = 'X';  // inside the stored data, after the 30-byte header and the name
+  test::WriteBytes(root.path() / "update.zip", bytes);
+  const InstallReport report = InstallArchive(root.path() / "update.zip", program());
+  EXPECT_EQ(report.failed, std::vector<std::string>{"Vantor.exe"});
+  EXPECT_EQ(test::ReadBytes(program() / "Vantor.exe"), "old exe");
+  EXPECT_FALSE(fs::exists(program() / "Vantor.exe.old"));
+}
+
+TEST_F(ArchiveInstall, HostileEntryNamesWriteNothingAndLoseNothing) {
+  const std::vector<std::string> hostile = {
+      "../outside.txt",
+      "..\\outside.txt",
+      "../../escaped.txt",
+      "assets/../../outside.txt",
+      "assets\\..\\..\\outside.txt",
+      "/etc/escaped.txt",
+      "\\escaped.txt",
+      "C:\\escaped.txt",
+      "C:/escaped.txt",
+      "C:escaped.txt",
+      "\\\\?\\C:\\escaped.txt",
+      "\\\\server\\share\\escaped.txt",
+      "//server/share/escaped.txt",
+      "Vantor.exe:stream",
+      ":stream",
+      "Vantor.exe.",
+      "Vantor.exe ",
+      "./Vantor.exe",
+      "assets/./x.txt",
+      "assets//x.txt",
+      "assets/",
+      "newdir/",
+      "..",
+      ".",
+      "",
+      "con",
+      "assets/nul.txt",
+      "COM1.dll",
+      "a<b>.txt",
+      "a|b.txt",
+      "a*.txt",
+      std::string("a\x01.txt"),
+  };
+  const auto before = Tree();
+  test::ZipWriter zip;
+  for (const auto& name : hostile) zip.Add(name, "pwned");
+  const InstallReport report = Install(zip);
+  EXPECT_TRUE(report.installed.empty());
+  EXPECT_EQ(report.skipped.size(), hostile.size());
+  EXPECT_EQ(Tree(), before);  // 0 files written anywhere, 0 files lost
+  EXPECT_FALSE(fs::exists(root.path() / "escaped.txt"));
+  EXPECT_FALSE(fs::exists(program() / "newdir"));
+}
+
+#ifndef _WIN32
+TEST_F(ArchiveInstall, ALinkInsideTheFolderDoesNotLeadOutOfIt) {
+  fs::create_directory_symlink(root.path(), program() / "link");
+  test::ZipWriter zip;
+  zip.Add("link/outside.txt", "pwned");
+  const InstallReport report = Install(zip);
+  EXPECT_TRUE(report.installed.empty());
+  EXPECT_EQ(test::ReadBytes(root.path() / "outside.txt"), "keep me");
+}
+#endif
+
+}  // namespace
+}  // namespace vantor

@@ -1,0 +1,160 @@
+// The update check against a real HTTPS server on loopback, with a
+// certificate made for the test.
+#include <httplib.h>
+#include <openssl/pem.h>
+#include <openssl/x509v3.h>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "support/temp_folder.h"
+#include "update/updater.h"
+
+namespace vantor {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A self-signed certificate for localhost and 127.0.0.1, written as PEM files.
+void MakeCertificate(const fs::path& certFile, const fs::path& keyFile) {
+  EVP_PKEY* key = EVP_RSA_gen(2048);
+  X509* cert = X509_new();
+  X509_set_version(cert, 2);
+  ASN1_INTEGER_set(X509_get_serialNumber(cert), 1);
+  X509_gmtime_adj(X509_getm_notBefore(cert), -3600);
+  X509_gmtime_adj(X509_getm_notAfter(cert), 3600);
+  X509_set_pubkey(cert, key);
+  X509_NAME* name = X509_get_subject_name(cert);
+  X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
+                             reinterpret_cast<const unsigned char*>("localhost"), -1, -1, 0);
+  X509_set_issuer_name(cert, name);
+  X509V3_CTX context;
+  X509V3_set_ctx_nodb(&context);
+  X509V3_set_ctx(&context, cert, cert, nullptr, nullptr, 0);
+  X509_EXTENSION* names =
+      X509V3_EXT_conf_nid(nullptr, &context, NID_subject_alt_name, "DNS:localhost,IP:127.0.0.1");
+  X509_add_ext(cert, names, -1);
+  X509_EXTENSION_free(names);
+  X509_sign(cert, key, EVP_sha256());
+  FILE* out = fopen(certFile.string().c_str(), "wb");
+  PEM_write_X509(out, cert);
+  fclose(out);
+  out = fopen(keyFile.string().c_str(), "wb");
+  PEM_write_PrivateKey(out, key, nullptr, nullptr, 0, nullptr, nullptr);
+  fclose(out);
+  X509_free(cert);
+  EVP_PKEY_free(key);
+}
+
+class NoProcesses final : public UpdaterPlatform {
+ public:
+  void EndOtherProcessesNamed(const std::wstring&) override {}
+  bool Download(const std::string&, const fs::path&) override { return false; }
+  void Restart(const fs::path&) override {}
+};
+
+class UpdateCheck : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new test::TempFolder();
+    MakeCertificate(*folder_ / "cert.pem", *folder_ / "key.pem");
+    server_ = new httplib::SSLServer((*folder_ / "cert.pem").string().c_str(),
+                                     (*folder_ / "key.pem").string().c_str());
+    server_->Get("/v2/index.php", [](const httplib::Request& request, httplib::Response& response) {
+      seenTarget_ = request.target;
+      seenUserAgent_ = request.get_header_value("User-Agent");
+      response.status = status_;
+      response.set_content(body_, "text/plain");
+    });
+    port_ = server_->bind_to_any_port("127.0.0.1");
+    thread_ = new std::thread([] { server_->listen_after_bind(); });
+    while (!server_->is_running()) std::this_thread::yield();
+  }
+  static void TearDownTestSuite() {
+    server_->stop();
+    thread_->join();
+    delete thread_;
+    delete server_;
+    delete folder_;
+  }
+
+  bool Check(int status, const std::string& body, std::string* url = nullptr) {
+    status_ = status;
+    body_ = body;
+    Updater updater(platform_, programFolder_.path(), TrustedServer());
+    const bool offered = updater.CheckForUpdate();
+    if (url) *url = updater.downloadUrl;
+    return offered;
+  }
+  static UpdateServer TrustedServer() {
+    return {"https://127.0.0.1:" + std::to_string(port_), (*folder_ / "cert.pem").string()};
+  }
+
+  static inline test::TempFolder* folder_ = nullptr;
+  static inline httplib::SSLServer* server_ = nullptr;
+  static inline std::thread* thread_ = nullptr;
+  static inline int port_ = 0;
+  static inline int status_ = 200;
+  static inline std::string body_;
+  static inline std::string seenTarget_;
+  static inline std::string seenUserAgent_;
+
+  NoProcesses platform_;
+  test::TempFolder programFolder_;
+};
+
+TEST_F(UpdateCheck, AnswersOfTheServer) {
+  const std::string url = "https://downloads.vantor.io/Vantor-2.1.0-win-x64.zip";
+  struct {
+    int status;
+    std::string body;
+    bool offered;
+  } const table[] = {
+      {200, "0", false},
+      {200, "0\n", false},
+      {200, "", false},
+      {200, url, true},
+      {200, url + "\r\n", true},
+      {200, "http://downloads.vantor.io/x.zip", false},
+      {404, "<html><body>Not Found</body></html>", false},
+      {500, "<html><body>Internal Server Error</body></html>", false},
+  };
+  for (const auto& row : table) {
+    std::string offeredUrl;
+    EXPECT_EQ(Check(row.status, row.body, &offeredUrl), row.offered) << row.status << row.body;
+    EXPECT_EQ(offeredUrl, row.offered ? url : "");
+  }
+}
+
+TEST_F(UpdateCheck, SendsThePathWithTheVersionAndTheLibrarysUserAgent) {
+  Check(200, "0");
+  EXPECT_EQ(seenTarget_, "/v2/index.php?v=2.0.9");
+  EXPECT_EQ(seenUserAgent_.rfind("cpp-httplib/", 0), 0u) << seenUserAgent_;
+}
+
+TEST_F(UpdateCheck, AnUntrustedCertificateOffersNothing) {
+  status_ = 200;
+  body_ = "https://downloads.vantor.io/x.zip";
+  seenTarget_.clear();
+  // The system's roots do not know the test's certificate.
+  Updater updater(platform_, programFolder_.path(),
+                  {"https://127.0.0.1:" + std::to_string(port_), ""});
+  EXPECT_FALSE(updater.CheckForUpdate());
+  EXPECT_TRUE(seenTarget_.empty());
+}
+
+TEST_F(UpdateCheck, ARefusedConnectionOffersNothing) {
+  // Port 1 (tcpmux) is served by nothing on a machine like this one.
+  Updater updater(platform_, programFolder_.path(), {"https://127.0.0.1:1", ""});
+  EXPECT_FALSE(updater.CheckForUpdate());
+  EXPECT_TRUE(updater.downloadUrl.empty());
+}
+
+TEST_F(UpdateCheck, ABaseUrlThatIsNoUrlOffersNothing) {
+  Updater updater(platform_, programFolder_.path(), {"not a url", ""});
+  EXPECT_FALSE(updater.CheckForUpdate());
+}
+
+}  // namespace
+}  // namespace vantor

@@ -1,0 +1,126 @@
+// The updater's process work on real processes: copies of a small helper
+// running under the program's names.
+#include "update/updater_platform_win.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "common/files.h"
+#include "support/temp_folder.h"
+#include "support/zip_writer.h"
+#include "update/archive_install.h"
+
+namespace vantor {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path Helper() { return fs::path(GetExecutableFolder()) / L"helpers" / L"update_helper.exe"; }
+
+struct Started {
+  HANDLE process = nullptr;
+  std::wstring commandLine;
+};
+
+Started Start(const fs::path& program, const std::wstring& arguments) {
+  Started started;
+  started.commandLine = L"\"" + program.wstring() + L"\" " + arguments;
+  std::wstring mutableLine = started.commandLine;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     program.parent_path().c_str(), &startup, &info)) {
+    CloseHandle(info.hThread);
+    started.process = info.hProcess;
+  }
+  return started;
+}
+
+DWORD ExitCode(HANDLE process, DWORD waitMilliseconds = 10000) {
+  WaitForSingleObject(process, waitMilliseconds);
+  DWORD code = 0;
+  GetExitCodeProcess(process, &code);
+  return code;
+}
+
+ULONGLONG ExitTime(HANDLE process) {
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(process, &created, &exited, &kernel, &user);
+  return (static_cast<ULONGLONG>(exited.dwHighDateTime) << 32) | exited.dwLowDateTime;
+}
+
+TEST(UpdaterProcesses, EndsOtherCopiesByExactNameTheOldBuildFirst) {
+  test::TempFolder folder;
+  fs::create_directories(folder / "second");
+  for (const fs::path& copy : {folder / "Vantor.exe", folder / "second" / "Vantor.exe",
+                               folder / "Vantor.exe.old", folder / "Renamed.exe"}) {
+    fs::copy_file(Helper(), copy);
+  }
+  const Started first = Start(folder / "Vantor.exe", L"sleep");
+  const Started second = Start(folder / "second" / "Vantor.exe", L"sleep");
+  const Started old = Start(folder / "Vantor.exe.old", L"sleep");
+  const Started renamed = Start(folder / "Renamed.exe", L"sleep");
+  for (HANDLE h : {first.process, second.process, old.process, renamed.process})
+    ASSERT_NE(h, nullptr);
+  Sleep(300);  // let them appear in the process list
+
+  WindowsUpdaterPlatform platform;
+  platform.EndOtherProcessesNamed(L"Vantor.exe.old");
+  platform.EndOtherProcessesNamed(L"Vantor.exe");
+
+  EXPECT_EQ(ExitCode(first.process), 9u);
+  EXPECT_EQ(ExitCode(second.process), 9u);
+  EXPECT_EQ(ExitCode(old.process), 9u);
+  EXPECT_LE(ExitTime(old.process), ExitTime(first.process));
+  EXPECT_LE(ExitTime(old.process), ExitTime(second.process));
+  // Another file name is not touched, and neither is the caller.
+  EXPECT_EQ(WaitForSingleObject(renamed.process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  TerminateProcess(renamed.process, 0);
+  for (HANDLE h : {first.process, second.process, old.process, renamed.process}) {
+    WaitForSingleObject(h, 5000);
+    CloseHandle(h);
+  }
+}
+
+TEST(UpdaterProcesses, RestartRunsTheProgramWithTheSameCommandLine) {
+  test::TempFolder folder;
+  fs::copy_file(Helper(), folder / "starter.exe");
+  fs::copy_file(Helper(), folder / "Vantor.exe");
+  const Started starter = Start(folder / "starter.exe", L"restart --steam \"two words\"");
+  ASSERT_NE(starter.process, nullptr);
+  EXPECT_EQ(ExitCode(starter.process), 0u);
+  CloseHandle(starter.process);
+  for (int waited = 0; waited < 10000 && !fs::exists(folder / "restarted.txt"); waited += 50) {
+    Sleep(50);
+  }
+  Sleep(100);
+  EXPECT_EQ(test::ReadBytes(folder / "restarted.txt"),
+            "\"" + (folder / "starter.exe").string() + "\" restart --steam \"two words\"");
+}
+
+TEST(UpdaterProcesses, AnUpdateReplacesTheRunningProgram) {
+  test::TempFolder folder;
+  fs::copy_file(Helper(), folder / "Vantor.exe");
+  const Started running = Start(folder / "Vantor.exe", L"sleep");
+  ASSERT_NE(running.process, nullptr);
+  Sleep(200);
+
+  test::ZipWriter zip;
+  zip.Add("Vantor.exe", "new build");
+  zip.WriteTo(folder / "update.zip");
+  const InstallReport report = InstallArchive(folder / "update.zip", folder.path());
+  EXPECT_EQ(report.installed, std::vector<std::string>{"Vantor.exe"});
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "new build");
+  EXPECT_TRUE(fs::exists(folder / "Vantor.exe.old"));  // the running file, renamed
+
+  TerminateProcess(running.process, 0);
+  WaitForSingleObject(running.process, 5000);
+  CloseHandle(running.process);
+}
+
+}  // namespace
+}  // namespace vantor

@@ -1,0 +1,102 @@
+#include "update/updater.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_folder.h"
+#include "support/zip_writer.h"
+#include "update/process_selection.h"
+
+namespace vantor {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FakeUpdaterPlatform final : public UpdaterPlatform {
+ public:
+  void EndOtherProcessesNamed(const std::wstring& exeName) override {
+    calls.push_back(exeName == kProgramFileName       ? "end Vantor.exe"
+                    : exeName == kKeptProgramFileName ? "end Vantor.exe.old"
+                                                      : "end ?");
+  }
+  bool Download(const std::string& url, const fs::path& file) override {
+    calls.push_back("download " + url);
+    if (archive.empty()) return false;
+    fs::copy_file(archive, file, fs::copy_options::overwrite_existing);
+    return true;
+  }
+  void Restart(const fs::path& program) override {
+    calls.push_back("restart");
+    restarted = program;
+  }
+  std::vector<std::string> calls;
+  fs::path archive;  // what a download brings; empty: the download fails
+  fs::path restarted;
+};
+
+class UpdaterTest : public ::testing::Test {
+ protected:
+  test::TempFolder folder;
+  FakeUpdaterPlatform platform;
+};
+
+TEST_F(UpdaterTest, ConstructionEndsTheOldBuildThenOtherCopiesThenClearsLeftovers) {
+  test::WriteBytes(folder / "Vantor.exe.old", "x");
+  test::WriteBytes(folder / "update.zip", "x");
+  test::WriteBytes(folder / "photos.zip", "mine");
+  Updater updater(platform, folder.path());
+  EXPECT_EQ(platform.calls, (std::vector<std::string>{"end Vantor.exe.old", "end Vantor.exe"}));
+  EXPECT_EQ(updater.version, "2.0.9");
+  EXPECT_EQ(updater.updateZipPath, folder / "update.zip");
+  EXPECT_FALSE(fs::exists(folder / "Vantor.exe.old"));
+  EXPECT_FALSE(fs::exists(folder / "update.zip"));
+  EXPECT_TRUE(fs::exists(folder / "photos.zip"));
+}
+
+TEST_F(UpdaterTest, InstallDownloadsInstallsAndRestartsTheProgram) {
+  test::WriteBytes(folder / "Vantor.exe", "old exe");
+  test::TempFolder elsewhere;
+  test::ZipWriter zip;
+  zip.Add("Vantor.exe", "new exe");
+  zip.WriteTo(elsewhere / "built.zip");
+  platform.archive = elsewhere / "built.zip";
+
+  Updater updater(platform, folder.path());
+  updater.downloadUrl = "https://downloads.vantor.io/v.zip";
+  updater.InstallUpdate();
+  EXPECT_EQ(platform.calls.back(), "restart");
+  EXPECT_EQ(platform.calls[platform.calls.size() - 2],
+            "download https://downloads.vantor.io/v.zip");
+  EXPECT_EQ(platform.restarted, folder / "Vantor.exe");
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "new exe");
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe.old"), "old exe");
+}
+
+TEST_F(UpdaterTest, AFailedDownloadReplacesNothingAndStillRestarts) {
+  test::WriteBytes(folder / "Vantor.exe", "old exe");
+  Updater updater(platform, folder.path());
+  updater.downloadUrl = "https://downloads.vantor.io/v.zip";
+  updater.InstallUpdate();
+  EXPECT_EQ(platform.calls.back(), "restart");
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "old exe");
+  EXPECT_FALSE(fs::exists(folder / "Vantor.exe.old"));
+}
+
+TEST_F(UpdaterTest, AnEmptyUrlIsNotDownloaded) {
+  Updater updater(platform, folder.path());
+  updater.InstallUpdate();
+  EXPECT_EQ(platform.calls.back(), "restart");
+  for (const auto& call : platform.calls) EXPECT_EQ(call.rfind("download", 0), std::string::npos);
+}
+
+TEST(ProcessesToEnd, ExactNameAndNeverItself) {
+  const std::vector<RunningProcess> running = {
+      {4, L"Vantor.exe"},    {8, L"vantor.exe"},   {12, L"Vantor.exe.old"}, {16, L"Vantor.exe"},
+      {20, L"MyVantor.exe"}, {24, L"Vantor.exe "}, {28, L"Vantor.ex"},
+  };
+  EXPECT_EQ(ProcessesToEnd(running, L"Vantor.exe", 16), std::vector<std::uint32_t>{4});
+  EXPECT_EQ(ProcessesToEnd(running, L"Vantor.exe", 99), (std::vector<std::uint32_t>{4, 16}));
+  EXPECT_EQ(ProcessesToEnd(running, L"Vantor.exe.old", 4), std::vector<std::uint32_t>{12});
+}
+
+}  // namespace
+}  // namespace vantor
