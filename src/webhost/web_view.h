@@ -1,38 +1,32 @@
 #pragma once
 
-#include <optional>
 #include <string>
-#include <string_view>
 
 namespace vantor {
 
-// What the program relies on from the WebView2 runtime, one operation per
-// method. The Windows layer implements these over the real SDK; the portable
-// logic (shortcuts, page messages, mouse forwarding, start-up decisions) sees
-// only these interfaces, and the tests fake them. Every call happens on the
-// user-interface thread; events arrive there too, from within the message loop.
-
-// The loaded runtime (WebView2Loader).
-class WebViewRuntime {
- public:
-  virtual ~WebViewRuntime() = default;
-  // GetAvailableCoreWebView2BrowserVersionString with no browser folder: a
-  // version text exactly when a runtime is installed.
-  virtual std::optional<std::wstring> AvailableBrowserVersion() = 0;
-};
-
-// ICoreWebView2Controller: hosts the web view in the main window.
-class WebViewController {
- public:
-  struct Bounds {
-    long left = 0, top = 0, right = 0, bottom = 0;
-  };
-  virtual ~WebViewController() = default;
-  // put_Bounds: the web view fills the given client rectangle.
-  virtual void SetBounds(const Bounds& bounds) = 0;
-  // Close: after it no more events arrive.
-  virtual void Close() = 0;
-};
+// What the program relies on from the WebView2 runtime. The portable logic
+// (shortcuts, page messages, mouse forwarding) reaches the page only through
+// WebView below; the Windows layer implements it over the real SDK and the
+// tests fake it. Every call happens on the user-interface thread; events
+// arrive there too, from within the message loop.
+//
+// The other operations, called by the Windows layer itself:
+//   GetAvailableCoreWebView2BrowserVersionString (no folder)
+//       a version text exactly when a runtime is installed (start-up)
+//   CreateCoreWebView2EnvironmentWithOptions (no browser folder, the cache
+//   folder, no options)
+//       calls back once, later, with the environment; the browser reads
+//       WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS at this moment
+//   ICoreWebView2Environment::CreateCoreWebView2Controller
+//       calls back once with a controller hosted in the main window
+//   ICoreWebView2Controller::put_Bounds, Close
+//       the web view fills the client rectangle; after Close no events arrive
+//   ICoreWebView2Controller2::put_DefaultBackgroundColor
+//       shown before content paints
+//   ICoreWebView2::get_Settings and its six puts
+//       take effect for the documents that follow
+//   ICoreWebView2Environment::CreateWebResourceResponse
+//       serves the stream with the given status, reason and headers
 
 // ICoreWebView2: the page. Calls into the page are fire-and-forget: no result
 // is examined and no completion is awaited.

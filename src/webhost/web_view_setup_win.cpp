@@ -85,7 +85,7 @@ HRESULT ClientWindow::OnControllerCreated(HRESULT, ICoreWebView2Controller* crea
   controller2->put_DefaultBackgroundColor(kBackground);
 
   ConfigureSettings(webview);
-  webview->AddScriptToExecuteOnDocumentCreated(kPointerLockWatcherScript, nullptr);
+  page->AddScriptToExecuteOnDocumentCreated(kPointerLockWatcherScript);
 
   Released<ICoreWebView2_2> webview2;
   *webview2.Put() = QueryRequired<ICoreWebView2_2>(webview, IID_ICoreWebView2_2,
@@ -96,7 +96,7 @@ HRESULT ClientWindow::OnControllerCreated(HRESULT, ICoreWebView2Controller* crea
   RECT bounds{};
   GetClientRect(hwnd, &bounds);
   controller->put_Bounds(bounds);
-  webview->Navigate(kGameOrigin);
+  page->Navigate(kGameOrigin);
   return S_OK;
 }
 
