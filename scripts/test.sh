@@ -120,6 +120,8 @@ build linux-release || broken "benchmark build"
 # --- Windows, under Wine --------------------------------------------------------
 wine_bin="$(command -v wine64 || echo /usr/lib/wine/wine64)"
 export WINEPREFIX="$root/build/wineprefix" WINEARCH=win64 WINEDEBUG=-all
+# No Mono or Gecko install dialogs: nothing here needs .NET or Wine's browser.
+export WINEDLLOVERRIDES="mscoree,mshtml="
 xvfb_pid=""
 stop_xvfb() {
   [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null

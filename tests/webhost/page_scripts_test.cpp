@@ -26,14 +26,5 @@ TEST(PageScripts, VersionBanner) {
   EXPECT_EQ(BuildVersionBanner(L"").size(), 219u + 9u);
 }
 
-TEST(PageScripts, ProtocolWordsAreInTheScripts) {
-  const std::wstring watcher = kPointerLockWatcherScript;
-  EXPECT_NE(watcher.find(L"'startHook'"), std::wstring::npos);
-  EXPECT_NE(watcher.find(L"'stopHook'"), std::wstring::npos);
-  EXPECT_NE(std::wstring(kLoadObserverScript).find(L"\"clientLoaded\""), std::wstring::npos);
-  EXPECT_NE(std::wstring(kExitMenuButtonScript).find(L"`clientExit`"), std::wstring::npos);
-  EXPECT_NE(std::wstring(kClientMenuButtonScript).find(L"`clientSettings`"), std::wstring::npos);
-}
-
 }  // namespace
 }  // namespace vantor

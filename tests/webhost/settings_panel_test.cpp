@@ -83,10 +83,5 @@ INSTANTIATE_TEST_SUITE_P(
         ColorCase{"not_a_string", R"({"Sky Color": 1193046})", L"#000000"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SettingsPanel, OpeningTwiceGivesTheSameScript) {
-  Config& c = LoadWith(R"({"Blur Fix": true, "Sky Color": "#102030"})");
-  EXPECT_EQ(BuildSettingsPanelScript(c), BuildSettingsPanelScript(c));
-}
-
 }  // namespace
 }  // namespace vantor
