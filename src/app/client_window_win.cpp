@@ -2,6 +2,7 @@
 
 #include "app/messages_win.h"
 #include "app/shortcuts.h"
+#include "app/startup.h"
 #include "app/window_mode.h"
 #include "common/files.h"
 #include "input/mouse_hook_win.h"
@@ -94,6 +95,14 @@ void ClientWindow::ApplyWindowMode() {
 
 void ClientWindow::RunShortcut(unsigned virtualKey) {
   vantor::RunShortcut(virtualKey, *config, Page(), [this] { ApplyWindowMode(); });
+  ReportSaveProblem();
+}
+
+void ClientWindow::ReportSaveProblem() {
+  std::wstring warning = config->TakeSaveWarning();
+  if (warning.empty()) return;
+  pendingWarning = std::move(warning);
+  PostMessageW(hwnd, kShowPendingWarning, 0, 0);
 }
 
 void ClientWindow::ForwardRawInput(const RAWINPUT& input) {
@@ -153,6 +162,13 @@ LRESULT ClientWindow::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
     case WM_SYSKEYUP:
       if (IsSysKeyUpShortcut(static_cast<unsigned>(wParam))) {
         RunShortcut(static_cast<unsigned>(wParam));
+      }
+      return 0;
+    case kShowPendingWarning:
+      if (!pendingWarning.empty()) {
+        const std::wstring warning = std::move(pendingWarning);
+        pendingWarning.clear();
+        ShowMessage(warning.c_str(), kSettingsCaption, MB_ICONWARNING);
       }
       return 0;
     default:

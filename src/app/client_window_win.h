@@ -30,6 +30,9 @@ class ClientWindow {
 
   void ApplyWindowMode();
   void RunShortcut(unsigned virtualKey);
+  // Tells the user, once per run, that a changed setting could not be saved.
+  // Shown from the window's own procedure, never inside a WebView2 callback.
+  void ReportSaveProblem();
   // Posts the page messages of one raw mouse record.
   void ForwardRawInput(const RAWINPUT& input);
 
@@ -60,7 +63,8 @@ class ClientWindow {
   ActivityStatus* activityStatus = nullptr;
   bool captureActive = false;
   EventRegistrationToken eventToken{};
-  std::unique_ptr<WebView> page;  // over `webview`; the tests put a recorder here
+  std::unique_ptr<WebView> page;
+  std::wstring pendingWarning;  // over `webview`; the tests put a recorder here
 
  private:
   void StartWebView();
@@ -74,6 +78,7 @@ class ClientWindow {
 extern ClientWindow* g_clientWindow;
 
 inline constexpr wchar_t kWindowClassName[] = L"Vantor";
+inline constexpr UINT kShowPendingWarning = WM_APP + 1;
 inline constexpr wchar_t kWindowTitle[] = L"Vantor";
 
 }  // namespace vantor

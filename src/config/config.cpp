@@ -47,14 +47,21 @@ Config::Config(std::filesystem::path settingsPath) : path(std::move(settingsPath
 
 void Config::Load() {
   document = nullptr;
-  if (!FileExists(path.native())) return;
+  if (!FileExists(path.native())) {
+    // There but unreadable (locked, no permission): never replace it blindly.
+    std::error_code error;
+    if (std::filesystem::exists(path, error)) {
+      problem = LoadProblem{"it could not be opened for reading", FreeBackupName(path)};
+    }
+    return;
+  }
   // Binary mode: the parser takes CR LF as white space, and text mode on
   // Windows would stop at a stray Ctrl+Z.
   std::ifstream in(path, std::ios::binary);
   if (!in) return;
   try {
     in >> document;  // one value; a UTF-8 BOM is skipped, trailing text ignored
-  } catch (const json::exception& error) {
+  } catch (const std::exception& error) {  // parse errors and read errors alike
     document = nullptr;
     problem = LoadProblem{error.what(), FreeBackupName(path)};
     return;
@@ -131,8 +138,18 @@ bool Config::KeepUsersFile() {
 }
 
 bool Config::Save() {
-  if (!KeepUsersFile()) return false;  // never replace a file we could not keep
-  return WriteFileAtomically(path, Serialize(document));
+  // Never replace a file we could not keep.
+  const bool saved = KeepUsersFile() && WriteFileAtomically(path, Serialize(document));
+  if (!saved && !saveFailureSeen) saveFailureSeen = saveWarningPending = true;
+  return saved;
+}
+
+std::wstring Config::TakeSaveWarning() {
+  if (!saveWarningPending) return {};
+  saveWarningPending = false;
+  return L"Vantor could not save your settings to\n" + PathToWide(path) +
+         L"\n\nThe change applies until Vantor closes. Check that the folder is writable "
+         L"and that no other program holds the file.";
 }
 
 std::string Config::Serialize(const json& document) {

@@ -51,6 +51,10 @@ class Config {
   // change stays in memory for this run).
   bool Save();
 
+  // The warning for the first save of this run that failed, once; empty
+  // otherwise. One message per run, however many changes follow.
+  std::wstring TakeSaveWarning();
+
   const nlohmann::json& Document() const noexcept { return document; }
   const std::filesystem::path& Path() const noexcept { return path; }
   const std::optional<LoadProblem>& Problem() const noexcept { return problem; }
@@ -71,6 +75,8 @@ class Config {
   std::filesystem::path path;
   std::optional<LoadProblem> problem;
   bool usersFileKept = false;
+  bool saveFailureSeen = false;
+  bool saveWarningPending = false;
 };
 
 // The settings file of the running program: "<executable folder>/config.json".

@@ -46,6 +46,7 @@ HRESULT ClientWindow::OnWebMessageReceived(ICoreWebView2WebMessageReceivedEventA
   if (FAILED(args->TryGetWebMessageAsString(text.Put())) || text.Empty()) return S_OK;
   WindowMessageHost host(*this);
   HandlePageMessage(source.View(), text.View(), host);
+  ReportSaveProblem();
   return S_OK;
 }
 

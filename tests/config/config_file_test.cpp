@@ -99,6 +99,19 @@ TEST_F(ConfigFile, ChangesStayInMemoryWhenTheSaveFails) {
   EXPECT_FALSE(c.Save());
 }
 
+TEST_F(ConfigFile, AFailedSaveIsReportedOncePerRun) {
+  Config& c = Load();
+  EXPECT_EQ(c.TakeSaveWarning(), L"");
+  std::filesystem::create_directory(folder / "config.json.tmp");
+  c.SetBool("Raw Input", true);
+  c.SetSkyColor(L"#101010");
+  const std::wstring warning = c.TakeSaveWarning();
+  EXPECT_NE(warning.find(L"could not save"), std::wstring::npos);
+  EXPECT_NE(warning.find(L"config.json"), std::wstring::npos);
+  c.SetBool("Raw Input", false);
+  EXPECT_EQ(c.TakeSaveWarning(), L"");
+}
+
 TEST_F(ConfigFile, AFailedSaveLeavesTheOldFileWhole) {
   Config& c = LoadWith("{\r\n    \"Blur Fix\": true\r\n}\r\n");
   std::filesystem::create_directory(folder / "config.json.tmp");

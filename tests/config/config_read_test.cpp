@@ -143,6 +143,16 @@ INSTANTIATE_TEST_SUITE_P(
                       Unparseable{"trailing_comma", "{\"Raw Input\": true,}"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ConfigRead, ASettingsPathThatCannotBeReadIsNeverReplaced) {
+  std::filesystem::create_directory(SettingsPath());
+  Config& c = Load();
+  ASSERT_TRUE(c.Problem());
+  EXPECT_TRUE(c.GetBool("Fullscreen Mode", true));
+  c.SetBool("Raw Input", true);
+  EXPECT_TRUE(c.GetBool("Raw Input", false));  // in memory for this run
+  EXPECT_TRUE(std::filesystem::is_directory(SettingsPath()));
+}
+
 TEST_F(ConfigRead, EmptyFileIsTheLibrarysEndOfInputError) {
   Config& c = LoadWith("");
   ASSERT_TRUE(c.Problem());
