@@ -38,11 +38,19 @@ ClientWindow::ClientWindow(Config* settings, std::wstring versionText) {
 }
 
 ClientWindow::~ClientWindow() {
-  if (hookCell != nullptr) {
-    if (*hookCell != nullptr) UnhookWindowsHookEx(*hookCell);
-    delete hookCell;
-  }
+  RemoveHook();
   if (g_clientWindow == this) g_clientWindow = nullptr;
+  ReleaseWebView();
+}
+
+void ClientWindow::RemoveHook() {
+  if (hookCell == nullptr) return;
+  if (*hookCell != nullptr) UnhookWindowsHookEx(*hookCell);
+  delete hookCell;
+  hookCell = nullptr;
+}
+
+void ClientWindow::ReleaseWebView() {
   page.reset();
   ReleaseAndClear(webview);
   ReleaseAndClear(controller);
@@ -114,16 +122,9 @@ void ClientWindow::ForwardRawInput(const RAWINPUT& input) {
 
 void ClientWindow::OnDestroy() {
   if (controller != nullptr) controller->Close();
-  if (hookCell != nullptr) {
-    if (*hookCell != nullptr) UnhookWindowsHookEx(*hookCell);
-    delete hookCell;
-    hookCell = nullptr;
-  }
+  RemoveHook();
   version.clear();
-  page.reset();
-  ReleaseAndClear(webview);
-  ReleaseAndClear(controller);
-  ReleaseAndClear(environment);
+  ReleaseWebView();
   PostQuitMessage(0);
 }
 

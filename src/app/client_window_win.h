@@ -71,6 +71,8 @@ class ClientWindow {
   void RegisterHandlers(ICoreWebView2_2* webview2);
   void RunMessageLoop(MSG& message);
   void OnDestroy();
+  void RemoveHook();
+  void ReleaseWebView();
   LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 };
 

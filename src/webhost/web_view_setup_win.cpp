@@ -32,6 +32,14 @@ Interface* QueryRequired(Source* source, REFIID iid, const wchar_t* feature) {
   return result;
 }
 
+// Hands a new handler to one registration call, then drops our reference:
+// WebView2 keeps its own for as long as it needs the handler.
+template <typename Handler, typename Register>
+void RegisterAndRelease(Handler* handler, Register&& registerHandler) {
+  registerHandler(handler);
+  handler->Release();
+}
+
 void ConfigureSettings(ICoreWebView2* webview) {
   Released<ICoreWebView2Settings> settings;
   if (FAILED(webview->get_Settings(settings.Put())) || !settings) return;
@@ -101,38 +109,32 @@ HRESULT ClientWindow::OnControllerCreated(HRESULT, ICoreWebView2Controller* crea
 }
 
 void ClientWindow::RegisterHandlers(ICoreWebView2_2* webview2) {
-  auto* loaded = MakeHandler<ICoreWebView2DOMContentLoadedEventHandler>(
-      IID_ICoreWebView2DOMContentLoadedEventHandler,
-      [this](ICoreWebView2*, ICoreWebView2DOMContentLoadedEventArgs*) {
-        return OnDOMContentLoaded();
-      });
-  webview2->add_DOMContentLoaded(loaded, &eventToken);
-  loaded->Release();
-
-  auto* message = MakeHandler<ICoreWebView2WebMessageReceivedEventHandler>(
-      IID_ICoreWebView2WebMessageReceivedEventHandler,
-      [this](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs* args) {
-        return OnWebMessageReceived(args);
-      });
-  webview->add_WebMessageReceived(message, &eventToken);
-  message->Release();
-
-  auto* key = MakeHandler<ICoreWebView2AcceleratorKeyPressedEventHandler>(
-      IID_ICoreWebView2AcceleratorKeyPressedEventHandler,
-      [this](ICoreWebView2Controller*, ICoreWebView2AcceleratorKeyPressedEventArgs* args) {
-        return OnAcceleratorKeyPressed(args);
-      });
-  controller->add_AcceleratorKeyPressed(key, &eventToken);
-  key->Release();
-
+  RegisterAndRelease(MakeHandler<ICoreWebView2DOMContentLoadedEventHandler>(
+                         IID_ICoreWebView2DOMContentLoadedEventHandler,
+                         [this](ICoreWebView2*, ICoreWebView2DOMContentLoadedEventArgs*) {
+                           return OnDOMContentLoaded();
+                         }),
+                     [&](auto* h) { webview2->add_DOMContentLoaded(h, &eventToken); });
+  RegisterAndRelease(MakeHandler<ICoreWebView2WebMessageReceivedEventHandler>(
+                         IID_ICoreWebView2WebMessageReceivedEventHandler,
+                         [this](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs* args) {
+                           return OnWebMessageReceived(args);
+                         }),
+                     [&](auto* h) { webview->add_WebMessageReceived(h, &eventToken); });
+  RegisterAndRelease(
+      MakeHandler<ICoreWebView2AcceleratorKeyPressedEventHandler>(
+          IID_ICoreWebView2AcceleratorKeyPressedEventHandler,
+          [this](ICoreWebView2Controller*, ICoreWebView2AcceleratorKeyPressedEventArgs* args) {
+            return OnAcceleratorKeyPressed(args);
+          }),
+      [&](auto* h) { controller->add_AcceleratorKeyPressed(h, &eventToken); });
   webview->AddWebResourceRequestedFilter(L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
-  auto* resource = MakeHandler<ICoreWebView2WebResourceRequestedEventHandler>(
-      IID_ICoreWebView2WebResourceRequestedEventHandler,
-      [this](ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* args) {
-        return OnWebResourceRequested(args);
-      });
-  webview->add_WebResourceRequested(resource, &eventToken);
-  resource->Release();
+  RegisterAndRelease(MakeHandler<ICoreWebView2WebResourceRequestedEventHandler>(
+                         IID_ICoreWebView2WebResourceRequestedEventHandler,
+                         [this](ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* args) {
+                           return OnWebResourceRequested(args);
+                         }),
+                     [&](auto* h) { webview->add_WebResourceRequested(h, &eventToken); });
 }
 
 HRESULT ClientWindow::OnDOMContentLoaded() {
