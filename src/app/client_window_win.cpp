@@ -97,8 +97,10 @@ void ClientWindow::ApplyWindowMode() {
   const WindowPlacement placement =
       ComputeWindowPlacement(*config, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   SetWindowLongPtrW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(placement.style));
+  // The style changed, so the frame must be recomputed: without it the old
+  // frame's borders stay and the client area (and the web view) falls short.
   SetWindowPos(hwnd, HWND_TOP, placement.x, placement.y, placement.width, placement.height,
-               SWP_SHOWWINDOW);
+               SWP_SHOWWINDOW | SWP_FRAMECHANGED);
 }
 
 void ClientWindow::RunShortcut(unsigned virtualKey) {

@@ -1,0 +1,30 @@
+# Writes, for each vtable named in WANTED (space-separated), the list of its
+# methods in slot order as "Interface::Method", read from the SDK header's
+# DECLSPEC_XFGVIRT(Interface, Method) lines.
+BEGIN {
+  n = split(WANTED, names, " ")
+  for (i = 1; i <= n; i++) want[names[i]] = 1
+  print "// Generated from WebView2.h at build time; do not edit."
+  print "#pragma once"
+}
+/typedef struct [A-Za-z0-9_]+Vtbl[ \t\r]*$/ {
+  name = $3
+  sub(/[ \t\r]+$/, "", name)
+  if (name in want) {
+    inside = 1
+    print "inline constexpr const char* kSlots_" name "[] = {"
+  }
+  next
+}
+inside && /DECLSPEC_XFGVIRT\(/ {
+  text = $0
+  sub(/.*DECLSPEC_XFGVIRT\(/, "", text)
+  sub(/\).*/, "", text)
+  split(text, parts, /,[ \t]*/)
+  printf "    \"%s::%s\",\n", parts[1], parts[2]
+  next
+}
+inside && /^[ \t]*}[ \t]*[A-Za-z0-9_]+Vtbl;/ {
+  print "};"
+  inside = 0
+}
