@@ -1,6 +1,7 @@
 // The real Vantor.exe over the WebView2 stand-in (a test double of the
 // runtime): what the program asks of the runtime, in what order, and what it
 // does with the events the runtime raises.
+#include <shlobj.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -103,6 +104,244 @@ TEST(StandInDocument, EachLoadRunsTheThreeScriptsInOrder) {
   // A reload brings the same three again; the document script is not re-added.
   EXPECT_EQ(session.Send("dom-content-loaded"), expected);
   EXPECT_FALSE(session.Exited()) << "raw input registration failed";
+  ExpectCleanExit(session);
+}
+
+constexpr char kGame[] = "https://vantor.io/";
+
+Lines Calls(const Lines& lines) { return Kinds(lines, {"call"}); }
+
+TEST(StandInPageMessages, ClientLoadedDecoratesTheMenuInOrder) {
+  StandInSession session;
+  session.StartAndWaitForNavigation();
+  const Lines expected = {
+      {"call", "ICoreWebView2WebMessageReceivedEventArgs::get_Source"},
+      {"call", "ICoreWebView2WebMessageReceivedEventArgs::TryGetWebMessageAsString"},
+      {"call", "ICoreWebView2::ExecuteScript", test::kExpectedVersionBanner, "no handler"},
+      {"call", "ICoreWebView2::ExecuteScript", test::kExpectedExitButton, "no handler"},
+      {"call", "ICoreWebView2::ExecuteScript", test::kExpectedClientButton, "no handler"},
+      {"call", "ICoreWebView2::ExecuteScript", test::kExpectedMenuTimer, "no handler"},
+  };
+  EXPECT_EQ(Calls(session.Send(std::string("web-message ") + kGame + " clientLoaded")), expected);
+  ExpectCleanExit(session);
+}
+
+TEST(StandInPageMessages, SettingsFromThePanelAreStoredAndApplied) {
+  StandInSession session;
+  session.StartAndWaitForNavigation();
+  const Lines panel = Calls(session.Send(std::string("web-message ") + kGame + " clientSettings"));
+  ASSERT_EQ(panel.size(), 3u);
+  EXPECT_EQ(panel[2][1], "ICoreWebView2::ExecuteScript");
+  EXPECT_EQ(panel[2][2].rfind("showWindow(1);menuWindow.innerHTML=\"<div class='setHed'", 0), 0u);
+
+  session.Send(std::string("web-message ") + kGame + " clientSettings_Raw Input_true");
+  EXPECT_EQ(session.ConfigBytes(), "{\r\n    \"Raw Input\": true\r\n}\r\n");
+
+  // Fullscreen off: the window takes 85 % of the 1920 x 1080 screen at once,
+  // and the web view follows the new client area.
+  const Lines windowed =
+      session.Send(std::string("web-message ") + kGame + " clientSettings_Fullscreen Mode_false");
+  EXPECT_EQ(session.ConfigBytes(),
+            "{\r\n    \"Fullscreen Mode\": false,\r\n    \"Raw Input\": true\r\n}\r\n");
+  RECT rect{};
+  GetWindowRect(session.MainWindow(), &rect);
+  EXPECT_EQ(rect.right - rect.left, 1632);
+  EXPECT_EQ(rect.bottom - rect.top, 918);
+  RECT client{};
+  GetClientRect(session.MainWindow(), &client);
+  const std::string bounds =
+      "0,0," + std::to_string(client.right) + "," + std::to_string(client.bottom);
+  EXPECT_EQ(Calls(windowed).back(),
+            (RecordLine{"call", "ICoreWebView2Controller::put_Bounds", bounds}));
+  ExpectCleanExit(session);
+}
+
+TEST(StandInPageMessages, OtherPagesNonStringsAndLookAlikesChangeNothing) {
+  StandInSession session;
+  session.StartAndWaitForNavigation();
+  const Lines nothing = {
+      {"call", "ICoreWebView2WebMessageReceivedEventArgs::get_Source"},
+      {"call", "ICoreWebView2WebMessageReceivedEventArgs::TryGetWebMessageAsString"}};
+  for (const char* command : {
+           "web-message https://evil.example/ clientLoaded",
+           "web-message https://vantor.io.evil.example/ clientSettings_Raw Input_true",
+           "web-message https://evil.example/ clientExit",
+           "web-message https://vantor.io/ StartHook",
+           "web-message https://vantor.io/ clientLoaded ",
+           "web-message https://vantor.io/ clientExit_",
+           "web-message https://vantor.io/ mapChange_some map",
+       }) {
+    const Lines calls = Calls(session.Send(command));
+    // A foreign page's message is dropped before its text is read.
+    if (calls.size() == 1) {
+      EXPECT_EQ(calls, Lines{nothing[0]}) << command;
+    } else {
+      EXPECT_EQ(calls, nothing) << command;
+    }
+  }
+  const Lines json = Calls(session.Send("web-message-json https://vantor.io/ {\"a\":1}"));
+  EXPECT_EQ(json, nothing);
+  EXPECT_FALSE(std::filesystem::exists(session.Folder() / "config.json"));
+  EXPECT_FALSE(session.Exited());
+  ExpectCleanExit(session);
+}
+
+TEST(StandInPageMessages, ClientExitEndsTheProgramWithCodeZero) {
+  StandInSession session;
+  session.StartAndWaitForNavigation();
+  session.Send(std::string("web-message ") + kGame + " clientExit");
+  EXPECT_EQ(session.WaitForExit(), 0u);
+  EXPECT_TRUE(session.WaitFor({"exit"}, 5000));
+  EXPECT_EQ(session.Only("leak"), Lines{}) << session.Dump();
+  EXPECT_EQ(session.Only("breach"), Lines{});
+}
+
+// --- shortcuts ---------------------------------------------------------------
+
+// Key releases carry bit 31 in their lParam; presses do not.
+constexpr char kF5Down[] = "key 0 116 0x003F0001";
+constexpr char kF5Up[] = "key 1 116 0xC03F0001";
+
+TEST(StandInShortcuts, AcceleratorKeysActOnReleaseOnly) {
+  StandInSession session;
+  session.StartAndWaitForNavigation();
+  const Lines read = {{"call", "ICoreWebView2AcceleratorKeyPressedEventArgs::get_VirtualKey"},
+                      {"call", "ICoreWebView2AcceleratorKeyPressedEventArgs::get_KeyEventLParam"}};
+  EXPECT_EQ(Calls(session.Send(kF5Down)), read);
+  Lines reload = read;
+  reload.push_back({"call", "ICoreWebView2::Reload"});
+  EXPECT_EQ(Calls(session.Send(kF5Up)), reload);
+  Lines home = read;
+  home.push_back({"call", "ICoreWebView2::Navigate", "https://vantor.io"});
+  EXPECT_EQ(Calls(session.Send("key 1 115 0xC03E0001")), home);  // F4
+  EXPECT_EQ(Calls(session.Send("key 3 117 0xE0400001")), home);  // Alt+F6, a system key-up
+  // F10 without Developer Mode does nothing.
+  EXPECT_EQ(Calls(session.Send("key 3 121 0xE0440001")), read);
+  // F11 toggles fullscreen and saves it.
+  session.Send("key 1 122 0xC0570001");
+  EXPECT_EQ(session.ConfigBytes(), "{\r\n    \"Fullscreen Mode\": false\r\n}\r\n");
+  ExpectCleanExit(session);
+}
+
+TEST(StandInShortcuts, DeveloperToolsInDeveloperModeThroughBothRoutes) {
+  StandInSession session({"", R"({"Developer Mode": true})", L""});
+  session.StartAndWaitForNavigation();
+  const Lines calls = Calls(session.Send("key 3 121 0xE0440001"));
+  EXPECT_EQ(calls.back(), (RecordLine{"call", "ICoreWebView2::OpenDevToolsWindow"}));
+  // The main window's own route: F10 arrives as WM_SYSKEYUP, F5 as WM_KEYUP.
+  PostMessageW(session.MainWindow(), WM_SYSKEYUP, VK_F10, 0xE0440001);
+  PostMessageW(session.MainWindow(), WM_KEYDOWN, VK_F5, 0x003F0001);
+  PostMessageW(session.MainWindow(), WM_KEYUP, VK_F5, 0xC03F0001);
+  session.Send("dom-content-loaded");  // runs after the posted keys
+  const Lines after = Calls(session.Lines());
+  size_t devTools = 0, reloads = 0;
+  for (const RecordLine& line : after) {
+    devTools += line[1] == "ICoreWebView2::OpenDevToolsWindow";
+    reloads += line[1] == "ICoreWebView2::Reload";
+  }
+  EXPECT_EQ(devTools, 2u);
+  EXPECT_EQ(reloads, 1u);
+  ExpectCleanExit(session);
+}
+
+// --- resource swapper ------------------------------------------------------------
+
+std::filesystem::path SwapFolder() {
+  PWSTR documents = nullptr;
+  SHGetKnownFolderPath(FOLDERID_Documents, KF_FLAG_DEFAULT, nullptr, &documents);
+  std::filesystem::path folder = std::filesystem::path(documents) / L"Vantor" / L"ResourceSwapper";
+  CoTaskMemFree(documents);
+  return folder;
+}
+
+TEST(StandInSwapper, AnswersFromTheSwapFolderByteForByte) {
+  const std::filesystem::path swap = SwapFolder();
+  std::filesystem::create_directories(swap / "img");
+  test::WriteBytes(swap / "img" / "a.png", std::string("PNG\x01\x02 bytes", 11));
+  StandInSession session;
+  session.StartAndWaitForNavigation();
+
+  const Lines answered = session.Send("request main-frame https://vantor.io/img/a.png?v=3");
+  ASSERT_FALSE(answered.empty());
+  EXPECT_EQ(answered.back(),
+            (RecordLine{"response", "https://vantor.io/img/a.png?v=3", "200", "OK",
+                        "access-control-allow-origin: https://vantor.io\\x0Aaccess-control-expose-"
+                        "headers: Content-Length, Content-Type, Date, Server, Transfer-Encoding, "
+                        "X-GUploader-UploadID, X-Google-Trace",
+                        "PNG\\x01\\x02 bytes"}));
+  for (const char* uri :
+       {"https://vantor.io/img/missing.png", "https://vantor.io/",
+        "https://vantor.io/img/../../secret.txt", "https://other.example/img/a.png"}) {
+    const Lines lines = session.Send(std::string("request main-frame ") + uri);
+    ASSERT_FALSE(lines.empty()) << uri;
+    EXPECT_EQ(lines.back(), (RecordLine{"network", uri})) << uri;
+  }
+  ExpectCleanExit(session);
+  std::filesystem::remove_all(swap.parent_path());
+}
+
+// --- mouse ---------------------------------------------------------------------
+
+void Pause(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
+
+void Click() {
+  INPUT inputs[2] = {};
+  inputs[0].type = inputs[1].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, inputs, sizeof(INPUT));
+}
+
+void Move(int dx, int dy) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = dx;
+  input.mi.dy = dy;
+  input.mi.dwFlags = MOUSEEVENTF_MOVE;
+  SendInput(1, &input, sizeof(INPUT));
+}
+
+Lines Posted(const StandInSession& session) {
+  Lines posted;
+  for (const RecordLine& line : Calls(session.Lines())) {
+    if (line[1] == "ICoreWebView2::PostWebMessageAsJson") posted.push_back(line);
+  }
+  return posted;
+}
+
+TEST(StandInMouse, WhileCapturedAClickReachesThePageAsMouseDown) {
+  StandInSession session;
+  session.StartAndWaitForNavigation();
+  SetForegroundWindow(session.MainWindow());
+  SetCursorPos(960, 540);
+  session.Send(std::string("web-message ") + kGame + " startHook");
+  Click();
+  Pause(300);
+  session.Send("dom-content-loaded");  // ends the capture, as a reload does
+  Click();
+  Pause(300);
+  EXPECT_EQ(Posted(session), (Lines{{"call", "ICoreWebView2::PostWebMessageAsJson",
+                                     R"({"event":"mousedown","button":0})"}}));
+  ExpectCleanExit(session);
+}
+
+TEST(StandInMouse, RawMovementReachesThePageOnlyWithCaptureAndRawInput) {
+  StandInSession session({"", R"({"Raw Input": true})", L""});
+  session.StartAndWaitForNavigation();
+  SetForegroundWindow(session.MainWindow());
+  SetCursorPos(960, 540);
+  session.Send("dom-content-loaded");  // registers the mouse for raw input
+  Move(2, 1);                          // not captured yet: nothing
+  Pause(300);
+  session.Send(std::string("web-message ") + kGame + " startHook");
+  Move(3, -2);  // below the pointer-speed threshold: no acceleration either way
+  Pause(300);
+  session.Send(std::string("web-message ") + kGame + " stopHook");
+  Move(1, 2);
+  Pause(300);
+  session.Send("dom-content-loaded");
+  EXPECT_EQ(Posted(session), (Lines{{"call", "ICoreWebView2::PostWebMessageAsJson",
+                                     R"({"event":"mousemove","x":3,"y":-2})"}}));
   ExpectCleanExit(session);
 }
 
