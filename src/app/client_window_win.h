@@ -69,6 +69,7 @@ class ClientWindow {
  private:
   void StartWebView();
   void RegisterHandlers(ICoreWebView2_2* webview2);
+  void AddSwapFilter();
   void RunMessageLoop(MSG& message);
   void OnDestroy();
   void RemoveHook();

@@ -25,6 +25,22 @@ std::wstring UriToRelativePath(std::wstring_view uri) {
   return std::wstring(rest.substr(0, rest.find(L'?')));
 }
 
+std::wstring SwapFilterPattern() { return L"*" + GameHostMarker() + L"*"; }
+
+std::optional<std::wstring> FindSwapFile(std::wstring_view uri, SwapFolderAccess& access) {
+  const auto relative = ConfineToSwapFolder(UriToRelativePath(uri));
+  if (!relative) return std::nullopt;
+  const std::wstring documents = access.DocumentsFolder();
+  // Never the drive root when Documents cannot be resolved.
+  if (documents.empty()) return std::nullopt;
+  std::wstring file = documents + kSwapFolderSuffix;
+  // Most players have no swap folder: one check, and no file is opened.
+  if (!access.FolderExists(file.substr(0, file.size() - 1))) return std::nullopt;
+  file += *relative;
+  if (!access.FileReadable(file)) return std::nullopt;
+  return file;
+}
+
 std::optional<std::wstring> ConfineToSwapFolder(std::wstring_view relativePath) {
   return SafeRelativePath(relativePath, L'\\');
 }

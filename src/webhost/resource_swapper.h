@@ -21,4 +21,28 @@ inline constexpr wchar_t kSwapFolderSuffix[] = L"\\Vantor\\ResourceSwapper\\";
 // The headers of every answered request: exactly these two lines.
 std::wstring SwapResponseHeaders();
 
+// The web-resource filter that selects exactly the URIs the marker test
+// accepts ("*" + "<game host>/" + "*"), so no other request waits for the UI
+// thread.
+std::wstring SwapFilterPattern();
+
+// What finding a swap file asks of the system, so the order and number of
+// file-system checks are testable.
+class SwapFolderAccess {
+ public:
+  virtual ~SwapFolderAccess() = default;
+  // The user's Documents folder, resolved anew each time; empty when unknown.
+  virtual std::wstring DocumentsFolder() = 0;
+  virtual bool FolderExists(const std::wstring& path) = 0;
+  // True when the file can be opened for reading.
+  virtual bool FileReadable(const std::wstring& path) = 0;
+};
+
+// The file that answers a request for `uri`, or nothing (the request goes to
+// the network). A URI without the marker costs no system call; while the swap
+// folder does not exist, a request costs one check of the folder and never a
+// file-open attempt. Nothing is cached: a file added, changed or removed
+// counts from the next request.
+std::optional<std::wstring> FindSwapFile(std::wstring_view uri, SwapFolderAccess& access);
+
 }  // namespace vantor

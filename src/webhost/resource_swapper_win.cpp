@@ -11,15 +11,23 @@ namespace vantor {
 
 namespace {
 
-// Resolved for every request: nothing is cached, so a moved Documents folder
-// counts at once. Empty when it cannot be resolved.
-std::wstring DocumentsFolder() {
-  CoTaskString folder;
-  if (FAILED(SHGetKnownFolderPath(FOLDERID_Documents, KF_FLAG_DEFAULT, nullptr, folder.Put()))) {
-    return {};
+class WindowsSwapFolder final : public SwapFolderAccess {
+ public:
+  // Resolved for every request: nothing is cached, so a moved Documents folder
+  // counts at once. Empty when it cannot be resolved.
+  std::wstring DocumentsFolder() override {
+    CoTaskString folder;
+    if (FAILED(SHGetKnownFolderPath(FOLDERID_Documents, KF_FLAG_DEFAULT, nullptr, folder.Put()))) {
+      return {};
+    }
+    return std::wstring(folder.View());
   }
-  return std::wstring(folder.View());
-}
+  bool FolderExists(const std::wstring& path) override {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
+  bool FileReadable(const std::wstring& path) override { return FileExists(path); }
+};
 
 }  // namespace
 
@@ -29,15 +37,13 @@ HRESULT ClientWindow::OnWebResourceRequested(ICoreWebView2WebResourceRequestedEv
   CoTaskString uri;
   if (FAILED(request->get_Uri(uri.Put())) || uri.Empty()) return S_OK;
 
-  const auto relative = ConfineToSwapFolder(UriToRelativePath(uri.View()));
-  if (!relative) return S_OK;  // to the network
-  const std::wstring documents = DocumentsFolder();
-  if (documents.empty() || environment == nullptr) return S_OK;
-  const std::wstring file = documents + kSwapFolderSuffix + *relative;
-  if (!FileExists(file)) return S_OK;
+  if (environment == nullptr) return S_OK;
+  WindowsSwapFolder folder;
+  const auto file = FindSwapFile(uri.View(), folder);
+  if (!file) return S_OK;  // to the network
 
   Released<IStream> stream;
-  if (SHCreateStreamOnFileEx(file.c_str(), STGM_READ | STGM_SHARE_DENY_WRITE, 0, FALSE, nullptr,
+  if (SHCreateStreamOnFileEx(file->c_str(), STGM_READ | STGM_SHARE_DENY_WRITE, 0, FALSE, nullptr,
                              stream.Put()) != S_OK) {
     return S_OK;
   }

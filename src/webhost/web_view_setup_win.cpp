@@ -10,6 +10,7 @@
 #include "webhost/com_handler_win.h"
 #include "webhost/missing_feature.h"
 #include "webhost/page_scripts.h"
+#include "webhost/resource_swapper.h"
 
 namespace vantor {
 
@@ -128,13 +129,30 @@ void ClientWindow::RegisterHandlers(ICoreWebView2_2* webview2) {
             return OnAcceleratorKeyPressed(args);
           }),
       [&](auto* h) { controller->add_AcceleratorKeyPressed(h, &eventToken); });
-  webview->AddWebResourceRequestedFilter(L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
+  AddSwapFilter();
   RegisterAndRelease(MakeHandler<ICoreWebView2WebResourceRequestedEventHandler>(
                          IID_ICoreWebView2WebResourceRequestedEventHandler,
                          [this](ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* args) {
                            return OnWebResourceRequested(args);
                          }),
                      [&](auto* h) { webview->add_WebResourceRequested(h, &eventToken); });
+}
+
+// Only requests the swapper can answer are held for the UI thread. Where the
+// runtime offers it, the filter also covers workers and frames of other
+// origins; the older call sees only the page's own documents.
+void ClientWindow::AddSwapFilter() {
+  const std::wstring pattern = SwapFilterPattern();
+  Released<ICoreWebView2_22> webview22;
+  if (SUCCEEDED(webview->QueryInterface(IID_ICoreWebView2_22,
+                                        reinterpret_cast<void**>(webview22.Put()))) &&
+      webview22) {
+    webview22->AddWebResourceRequestedFilterWithRequestSourceKinds(
+        pattern.c_str(), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL,
+        COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_ALL);
+    return;
+  }
+  webview->AddWebResourceRequestedFilter(pattern.c_str(), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
 }
 
 HRESULT ClientWindow::OnDOMContentLoaded() {

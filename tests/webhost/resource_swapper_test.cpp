@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <vector>
+
 #include "common/constants.h"
 
 namespace vantor {
@@ -110,6 +113,106 @@ TEST(SwapResponse, HeadersAreExactlyTwoLines) {
             L"access-control-allow-origin: " + kOrigin +
                 L"\naccess-control-expose-headers: Content-Length, Content-Type, Date, Server, "
                 L"Transfer-Encoding, X-GUploader-UploadID, X-Google-Trace");
+}
+
+// The runtime's rule for resource filters: "*" any run of characters, "?"
+// exactly one, everything else itself.
+bool WildcardMatch(std::wstring_view pattern, std::wstring_view text) {
+  if (pattern.empty()) return text.empty();
+  if (pattern[0] == L'*') {
+    for (size_t skip = 0; skip <= text.size(); ++skip) {
+      if (WildcardMatch(pattern.substr(1), text.substr(skip))) return true;
+    }
+    return false;
+  }
+  if (text.empty() || (pattern[0] != L'?' && pattern[0] != text[0])) return false;
+  return WildcardMatch(pattern.substr(1), text.substr(1));
+}
+
+TEST(SwapFilter, SelectsExactlyTheUrisWithTheMarker) {
+  EXPECT_EQ(SwapFilterPattern(), L"*vantor.io/*");
+  const std::wstring corpus[] = {
+      L"https://vantor.io/",
+      L"https://vantor.io/img/a.png?v=3",
+      L"https://vantor.io",
+      L"https://vantor.io:443/a.png",
+      L"https://cdn.vantor.io/js/game.js",
+      L"https://other.example/x?u=vantor.io/y.png",
+      L"https://other.example/vantor.io/z.css",
+      L"https://VANTOR.IO/a.png",
+      L"https://vantor.iox/a.png",
+      L"https://vantorxio/a.png",
+      L"https://vantor.io?x=/a",
+      L"https://analytics.example/collect?id=vantor.io",
+      L"data:text/plain,vantor.io/",
+      L"",
+      L"vantor.io/",
+  };
+  int selected = 0;
+  for (const std::wstring& uri : corpus) {
+    const bool markerTest = uri.find(L"vantor.io/") != std::wstring::npos;
+    EXPECT_EQ(WildcardMatch(SwapFilterPattern(), uri), markerTest) << uri.size();
+    selected += markerTest;
+  }
+  EXPECT_EQ(selected, 7);
+}
+
+// A swap folder in memory that counts what was asked of it.
+class CountingSwapFolder final : public SwapFolderAccess {
+ public:
+  std::wstring DocumentsFolder() override {
+    ++documentLookups;
+    return documents;
+  }
+  bool FolderExists(const std::wstring& path) override {
+    folderChecks.push_back(path);
+    return folders.count(path) != 0;
+  }
+  bool FileReadable(const std::wstring& path) override {
+    fileOpens.push_back(path);
+    return files.count(path) != 0;
+  }
+
+  std::wstring documents = L"C:\\Users\\p\\Documents";
+  std::set<std::wstring> folders, files;
+  int documentLookups = 0;
+  std::vector<std::wstring> folderChecks, fileOpens;
+};
+
+constexpr wchar_t kSwap[] = L"C:\\Users\\p\\Documents\\Vantor\\ResourceSwapper";
+
+TEST(FindSwapFile, WithoutTheFolderNoFileIsOpened) {
+  CountingSwapFolder access;
+  EXPECT_EQ(FindSwapFile(L"https://vantor.io/img/a.png", access), std::nullopt);
+  EXPECT_EQ(access.folderChecks, std::vector<std::wstring>{kSwap});
+  EXPECT_TRUE(access.fileOpens.empty());
+}
+
+TEST(FindSwapFile, AnswersFromTheFolderAndSeesChangesAtOnce) {
+  CountingSwapFolder access;
+  access.folders.insert(kSwap);
+  const std::wstring file = std::wstring(kSwap) + L"\\img\\a.png";
+  EXPECT_EQ(FindSwapFile(L"https://vantor.io/img/a.png?v=3", access), std::nullopt);
+  access.files.insert(file);  // added while running: counts at the next request
+  EXPECT_EQ(FindSwapFile(L"https://vantor.io/img/a.png?v=3", access), file);
+  EXPECT_EQ(access.fileOpens, (std::vector<std::wstring>{file, file}));
+  EXPECT_EQ(access.documentLookups, 2);
+}
+
+TEST(FindSwapFile, RequestsItCannotAnswerCostNoSystemCall) {
+  CountingSwapFolder access;
+  access.folders.insert(kSwap);
+  for (const wchar_t* uri :
+       {L"https://other.example/a.png", L"https://vantor.io/",
+        L"https://vantor.io/img/../../secret.txt", L"https://vantor.io/con.js"}) {
+    EXPECT_EQ(FindSwapFile(uri, access), std::nullopt);
+  }
+  EXPECT_EQ(access.documentLookups, 0);
+  EXPECT_TRUE(access.folderChecks.empty());
+  // No Documents folder: never the drive root.
+  access.documents.clear();
+  EXPECT_EQ(FindSwapFile(L"https://vantor.io/a.png", access), std::nullopt);
+  EXPECT_TRUE(access.folderChecks.empty());
 }
 
 }  // namespace

@@ -80,7 +80,8 @@ TEST(StandInSetUp, AsksForTheRuntimeThenSetsUpTheWebViewInOrder) {
       {"call", "ICoreWebView2_2::add_DOMContentLoaded"},
       {"call", "ICoreWebView2::add_WebMessageReceived"},
       {"call", "ICoreWebView2Controller::add_AcceleratorKeyPressed"},
-      {"call", "ICoreWebView2::AddWebResourceRequestedFilter", "*", "0"},
+      {"call", "ICoreWebView2::QueryInterface", "ICoreWebView2_22", "E_NOINTERFACE"},
+      {"call", "ICoreWebView2::AddWebResourceRequestedFilter", "*vantor.io/*", "0"},
       {"call", "ICoreWebView2::add_WebResourceRequested"},
       {"call", "ICoreWebView2Controller::put_Bounds", "0,0,1920,1080"},
       {"call", "ICoreWebView2::Navigate", "https://vantor.io"},
@@ -269,13 +270,80 @@ TEST(StandInSwapper, AnswersFromTheSwapFolderByteForByte) {
                         "headers: Content-Length, Content-Type, Date, Server, Transfer-Encoding, "
                         "X-GUploader-UploadID, X-Google-Trace",
                         "PNG\\x01\\x02 bytes"}));
-  for (const char* uri :
-       {"https://vantor.io/img/missing.png", "https://vantor.io/",
-        "https://vantor.io/img/../../secret.txt", "https://other.example/img/a.png"}) {
+  for (const char* uri : {"https://vantor.io/img/missing.png", "https://vantor.io/",
+                          "https://vantor.io/img/../../secret.txt"}) {
     const Lines lines = session.Send(std::string("request main-frame ") + uri);
     ASSERT_FALSE(lines.empty()) << uri;
     EXPECT_EQ(lines.back(), (RecordLine{"network", uri})) << uri;
   }
+  // Another host's request never waits for the program at all.
+  EXPECT_EQ(session.Send("request main-frame https://other.example/img/a.png"),
+            (Lines{{"unfiltered", "https://other.example/img/a.png", "main-frame"}}));
+  ExpectCleanExit(session);
+  std::filesystem::remove_all(swap.parent_path());
+}
+
+// What the game's page loads: its own files, other hosts' files, and requests
+// from a worker and from a frame of another origin.
+constexpr const char* kPageLoad[] = {
+    "main-frame https://vantor.io/",
+    "main-frame https://vantor.io/img/a.png?v=3",
+    "main-frame https://vantor.io/js/game.js",
+    "main-frame https://cdn.other.example/lib.js",
+    "main-frame https://analytics.example/collect?id=vantor.io",
+    "main-frame https://fonts.example/font.woff2",
+    "service-worker https://vantor.io/img/a.png",
+    "cross-origin-frame https://vantor.io/img/a.png",
+    "cross-origin-frame https://ads.example/banner.png",
+};
+
+struct LoadOutcome {
+  int raised = 0;                     // events on the UI thread
+  std::vector<std::string> answered;  // from the swap folder
+};
+
+LoadOutcome LoadThePage(StandInSession& session) {
+  LoadOutcome outcome;
+  for (const char* request : kPageLoad) {
+    for (const RecordLine& line : session.Send(std::string("request ") + request)) {
+      if (line[0] == "event") ++outcome.raised;
+      if (line[0] == "response") outcome.answered.push_back(request);
+    }
+  }
+  return outcome;
+}
+
+TEST(StandInSwapper, OnlyRequestsItCanAnswerReachTheUiThreadFromPagesWorkersAndFrames) {
+  const std::filesystem::path swap = SwapFolder();
+  std::filesystem::create_directories(swap / "img");
+  test::WriteBytes(swap / "img" / "a.png", "png");
+  StandInSession session({"webview22", "", L""});
+  session.StartAndWaitForNavigation();
+  EXPECT_TRUE(session.WaitFor(
+      {"call", "ICoreWebView2_22::AddWebResourceRequestedFilterWithRequestSourceKinds",
+       "*vantor.io/*", "0", "0xFFFFFFFF"},
+      0));
+  const LoadOutcome outcome = LoadThePage(session);
+  EXPECT_EQ(outcome.raised, 5);
+  EXPECT_EQ(outcome.answered, (std::vector<std::string>{
+                                  "main-frame https://vantor.io/img/a.png?v=3",
+                                  "service-worker https://vantor.io/img/a.png",
+                                  "cross-origin-frame https://vantor.io/img/a.png",
+                              }));
+  ExpectCleanExit(session);
+  std::filesystem::remove_all(swap.parent_path());
+}
+
+TEST(StandInSwapper, WithoutTheNewerFilterCallTheGamesOwnDocumentsAreStillAnswered) {
+  const std::filesystem::path swap = SwapFolder();
+  std::filesystem::create_directories(swap / "img");
+  test::WriteBytes(swap / "img" / "a.png", "png");
+  StandInSession session;  // no ICoreWebView2_22
+  session.StartAndWaitForNavigation();
+  const LoadOutcome outcome = LoadThePage(session);
+  EXPECT_EQ(outcome.raised, 3);
+  EXPECT_EQ(outcome.answered,
+            (std::vector<std::string>{"main-frame https://vantor.io/img/a.png?v=3"}));
   ExpectCleanExit(session);
   std::filesystem::remove_all(swap.parent_path());
 }
