@@ -7,6 +7,7 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   // WebView2 and the shell's stream calls want a single-threaded apartment.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  vantor::OpenProgramLog();
   vantor::WindowsStartup platform;
   return vantor::RunStartup(platform, commandLine ? commandLine : L"");
 }

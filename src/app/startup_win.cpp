@@ -1,12 +1,31 @@
 #include "app/startup_win.h"
 
+#include <shlobj.h>
+
 #include <cstdlib>
 
 #include "app/messages_win.h"
+#include "common/constants.h"
 #include "common/files.h"
+#include "common/log.h"
+#include "common/text.h"
 #include "config/browser_options.h"
 
 namespace vantor {
+
+void OpenProgramLog() {
+  // Beside config.json, or the user's own folder when the program's folder
+  // cannot be written (installed under Program Files, for example).
+  std::vector<std::filesystem::path> folders = {std::filesystem::path(GetExecutableFolder())};
+  PWSTR localAppData = nullptr;
+  if (SUCCEEDED(
+          SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &localAppData))) {
+    folders.push_back(std::filesystem::path(localAppData) / L"Vantor");
+  }
+  CoTaskMemFree(localAppData);
+  applog::Open(folders);
+  applog::Write(std::string("Vantor ") + kVersion + " starting");
+}
 
 void WindowsStartup::CreateUpdater() {
   updater_ =
@@ -38,8 +57,13 @@ void WindowsStartup::SetBrowserLaunchOptions(std::wstring_view arguments, const 
 
 bool WindowsStartup::WebViewRuntimeInstalled() {
   LPWSTR versionText = nullptr;
-  GetAvailableCoreWebView2BrowserVersionString(nullptr, &versionText);
+  const HRESULT result = GetAvailableCoreWebView2BrowserVersionString(nullptr, &versionText);
   const bool installed = versionText != nullptr;
+  if (installed) {
+    applog::Write("WebView2 Runtime " + WideToUtf8(versionText));
+  } else {
+    applog::Failure("Finding the WebView2 Runtime", static_cast<std::uint32_t>(result), "");
+  }
   CoTaskMemFree(versionText);
   return installed;
 }

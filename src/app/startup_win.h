@@ -9,6 +9,9 @@
 
 namespace vantor {
 
+// Opens Vantor.log for this run and says which version starts.
+void OpenProgramLog();
+
 // Start-up's steps carried out with the real Win32 and WebView2 calls.
 class WindowsStartup final : public StartupPlatform {
  public:

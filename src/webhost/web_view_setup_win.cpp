@@ -5,6 +5,8 @@
 #include "app/shortcuts.h"
 #include "common/constants.h"
 #include "common/files.h"
+#include "common/log.h"
+#include "common/text.h"
 #include "input/raw_input_win.h"
 #include "webhost/co_task_string_win.h"
 #include "webhost/com_handler_win.h"
@@ -150,9 +152,13 @@ void ClientWindow::AddSwapFilter() {
     webview22->AddWebResourceRequestedFilterWithRequestSourceKinds(
         pattern.c_str(), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL,
         COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_ALL);
+    applog::Write("resource swapper: filter " + WideToUtf8(pattern) +
+                  " for pages, workers and frames");
     return;
   }
   webview->AddWebResourceRequestedFilter(pattern.c_str(), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
+  applog::Write("resource swapper: filter " + WideToUtf8(pattern) +
+                " for the page's own documents only (the runtime has no ICoreWebView2_22)");
 }
 
 HRESULT ClientWindow::OnDOMContentLoaded() {

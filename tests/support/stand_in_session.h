@@ -162,6 +162,7 @@ class StandInSession {
   DWORD ProcessId() const { return process_.dwProcessId; }
   const std::filesystem::path& Folder() const { return folder_.path(); }
   std::string ConfigBytes() const { return ReadBytes(folder_.path() / "config.json"); }
+  std::string LogText() const { return ReadBytes(folder_.path() / "Vantor.log"); }
 
   // The whole record, for failure messages.
   std::string Dump() const { return ReadBytes(RecordPath()); }

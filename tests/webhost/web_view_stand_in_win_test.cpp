@@ -323,6 +323,9 @@ TEST(StandInSwapper, OnlyRequestsItCanAnswerReachTheUiThreadFromPagesWorkersAndF
       {"call", "ICoreWebView2_22::AddWebResourceRequestedFilterWithRequestSourceKinds",
        "*vantor.io/*", "0", "0xFFFFFFFF"},
       0));
+  EXPECT_NE(session.LogText().find(
+                " resource swapper: filter *vantor.io/* for pages, workers and frames\r\n"),
+            std::string::npos);
   const LoadOutcome outcome = LoadThePage(session);
   EXPECT_EQ(outcome.raised, 5);
   EXPECT_EQ(outcome.answered, (std::vector<std::string>{
@@ -340,6 +343,9 @@ TEST(StandInSwapper, WithoutTheNewerFilterCallTheGamesOwnDocumentsAreStillAnswer
   test::WriteBytes(swap / "img" / "a.png", "png");
   StandInSession session;  // no ICoreWebView2_22
   session.StartAndWaitForNavigation();
+  EXPECT_NE(session.LogText().find(" resource swapper: filter *vantor.io/* for the page's own "
+                                   "documents only (the runtime has no ICoreWebView2_22)\r\n"),
+            std::string::npos);
   const LoadOutcome outcome = LoadThePage(session);
   EXPECT_EQ(outcome.raised, 3);
   EXPECT_EQ(outcome.answered,

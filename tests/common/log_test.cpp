@@ -1,0 +1,70 @@
+#include "common/log.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_folder.h"
+
+namespace vantor {
+namespace {
+
+TEST(LogLine, StampsAndKeepsOneEventOnOneLine) {
+  std::tm t{};
+  t.tm_year = 2026 - 1900;
+  t.tm_mon = 11;
+  t.tm_mday = 8;
+  t.tm_hour = 7;
+  t.tm_min = 5;
+  t.tm_sec = 9;
+  EXPECT_EQ(FormatLogLine(t, 7, "update check: no offer\n(status 404)\tx"),
+            "2026-12-08 07:05:09.007 update check: no offer (status 404) x\r\n");
+}
+
+TEST(LogRateLimit, CollapsesRepeatsAndCapsEachMinute) {
+  struct Step {
+    const char* text;
+    std::int64_t at;
+    std::vector<std::string> written;
+  };
+  const Step steps[] = {
+      {"a", 0, {"a"}}, {"a", 1, {}},
+      {"a", 2, {}},    {"b", 3, {"(the line before repeated 2 more times)", "b"}},
+      {"c", 4, {}},  // the fourth line of this minute: over the budget of 3
+      {"d", 5, {}},    {"e", 60003, {"(2 lines were not written: too many at once)", "e"}},
+  };
+  LogRateLimit limit(3);
+  for (const Step& step : steps) {
+    EXPECT_EQ(limit.Admit(step.text, step.at), step.written) << step.text << "@" << step.at;
+  }
+}
+
+TEST(LogFile, KeepsOnePreviousFileOnceTheCapIsReached) {
+  test::TempFolder folder;
+  LogFile log;
+  ASSERT_TRUE(log.Open({folder.path()}, 100));
+  const std::string one(60, '1'), two(60, '2'), three(60, '3');
+  log.Append(one);
+  log.Append(two);
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.log"), two);
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.log.1"), one);
+  log.Append(three);
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.log"), three);
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.log.1"), two);
+}
+
+TEST(LogFile, FallsBackToTheNextFolderAndAppendsAcrossRuns) {
+  test::TempFolder folder;
+  test::WriteBytes(folder / "not-a-folder", "x");  // the first choice cannot hold a log
+  {
+    LogFile log;
+    ASSERT_TRUE(log.Open({folder / "not-a-folder", folder / "fallback"}));
+    EXPECT_EQ(log.Path(), folder / "fallback" / "Vantor.log");
+    log.Append("first run\r\n");
+  }
+  LogFile log;
+  ASSERT_TRUE(log.Open({folder / "fallback"}));
+  log.Append("second run\r\n");
+  EXPECT_EQ(test::ReadBytes(folder / "fallback" / "Vantor.log"), "first run\r\nsecond run\r\n");
+}
+
+}  // namespace
+}  // namespace vantor
