@@ -4,8 +4,6 @@
 #include <cpuid.h>
 #endif
 
-#include <cstring>
-
 namespace vantor {
 
 std::wstring ComposeBrowserArguments(std::wstring_view arguments, const Config& config,
@@ -27,14 +25,18 @@ std::string ReadProcessorVendor() {
 #if defined(__x86_64__) || defined(__i386__)
   unsigned int eax = 0, ebx = 0, ecx = 0, edx = 0;
   if (__get_cpuid(0, &eax, &ebx, &ecx, &edx) == 0) return {};
-  char vendor[12];
-  std::memcpy(vendor, &ebx, 4);
-  std::memcpy(vendor + 4, &edx, 4);
-  std::memcpy(vendor + 8, &ecx, 4);
-  return std::string(vendor, sizeof vendor);
+  return VendorFromRegisters(ebx, edx, ecx);
 #else
   return {};
 #endif
+}
+
+std::string VendorFromRegisters(std::uint32_t ebx, std::uint32_t edx, std::uint32_t ecx) {
+  std::string vendor;
+  for (std::uint32_t reg : {ebx, edx, ecx}) {
+    for (int shift = 0; shift < 32; shift += 8) vendor += static_cast<char>((reg >> shift) & 0xFF);
+  }
+  return vendor;
 }
 
 }  // namespace vantor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,10 @@ std::wstring ComposeBrowserArguments(std::wstring_view arguments, const Config& 
 // The 12-character vendor string of CPUID leaf 0 (EBX, EDX, ECX), or empty
 // where the instruction is not available.
 std::string ReadProcessorVendor();
+
+// The vendor string from CPUID leaf 0's registers, in the order the processor
+// defines: EBX, EDX, ECX, four bytes each, lowest byte first.
+std::string VendorFromRegisters(std::uint32_t ebx, std::uint32_t edx, std::uint32_t ecx);
 
 // Publishes the composed flags in WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS, which
 // the WebView2 loader reads when the environment is created. Call it before

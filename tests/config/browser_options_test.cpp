@@ -65,6 +65,12 @@ TEST(BrowserArgumentsLength, BaseAndFullAmdLengths) {
   EXPECT_EQ(ComposeBrowserArguments(L"", config, kAmdVendor).size(), 301u);
 }
 
+TEST(ProcessorVendor, AssemblesTheRegistersInTheProcessorsOrder) {
+  // CPUID leaf 0 as each vendor's processors answer it.
+  EXPECT_EQ(VendorFromRegisters(0x68747541, 0x69746E65, 0x444D4163), "AuthenticAMD");
+  EXPECT_EQ(VendorFromRegisters(0x756E6547, 0x49656E69, 0x6C65746E), "GenuineIntel");
+}
+
 TEST(ProcessorVendor, IsTwelveCharactersOnThisMachine) {
   EXPECT_EQ(ReadProcessorVendor().size(), 12u);
 }

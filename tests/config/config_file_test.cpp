@@ -1,5 +1,10 @@
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
+#include "common/atomic_file.h"
 #include "config/config_fixture.h"
 
 namespace vantor {
@@ -129,6 +134,45 @@ TEST_F(ConfigFile, AnUnparseableFileIsKeptBeforeTheFirstSaveReplacesIt) {
   c.SetBool("Fullscreen Mode", true);
   EXPECT_EQ(test::ReadBytes(folder / "config.json.invalid"), mine);
 }
+
+TEST_F(ConfigFile, AStagingFileLeftByACrashLeavesNoTail) {
+  // A crash during an earlier save left a longer staging file behind.
+  test::WriteBytes(StagingPathFor(SettingsPath()), std::string(500, 'x'));
+  Config& c = Load();
+  c.SetBool("Raw Input", true);
+  EXPECT_EQ(FileBytes(), "{\r\n    \"Raw Input\": true\r\n}\r\n");
+}
+
+TEST_F(ConfigFile, WhenTheUsersFileCannotBeKeptNoSaveReplacesIt) {
+  const std::string mine = "{\"Raw Input\": true,}";
+  Config& c = LoadWith(mine);
+  ASSERT_TRUE(c.Problem());
+  // The name chosen for the kept copy is taken by a folder before the save.
+  std::filesystem::create_directory(c.Problem()->keptAs);
+  c.SetBool("Fullscreen Mode", false);
+  EXPECT_EQ(FileBytes(), mine);
+  EXPECT_NE(c.TakeSaveWarning(), L"");
+  c.SetBool("Fullscreen Mode", true);
+  EXPECT_EQ(FileBytes(), mine);
+  EXPECT_EQ(c.TakeSaveWarning(), L"");  // told once
+}
+
+#ifdef _WIN32
+TEST_F(ConfigFile, AFileHeldOpenByAnotherProgramIsReportedAndNeverReplaced) {
+  const std::string mine = "{\r\n    \"Blur Fix\": true\r\n}\r\n";
+  test::WriteBytes(SettingsPath(), mine);
+  // Another program holds the file with no sharing at all.
+  HANDLE held = CreateFileW(SettingsPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  Config& c = Load();
+  EXPECT_TRUE(c.Problem());
+  EXPECT_NE(c.ProblemMessage(), L"");
+  c.SetBool("Raw Input", true);
+  CloseHandle(held);
+  EXPECT_EQ(FileBytes(), mine);
+}
+#endif
 
 TEST_F(ConfigFile, AnEarlierKeptCopyIsNeverOverwritten) {
   test::WriteBytes(folder / "config.json.invalid", "from last week");

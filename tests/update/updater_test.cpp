@@ -22,14 +22,15 @@ class FakeUpdaterPlatform final : public UpdaterPlatform {
     calls.push_back("download " + url);
     if (archive.empty()) return false;
     fs::copy_file(archive, file, fs::copy_options::overwrite_existing);
-    return true;
+    return !reportFailure;
   }
   void Restart(const fs::path& program) override {
     calls.push_back("restart");
     restarted = program;
   }
   std::vector<std::string> calls;
-  fs::path archive;  // what a download brings; empty: the download fails
+  fs::path archive;            // what a download brings; empty: the download fails
+  bool reportFailure = false;  // the file arrives, but the download says it failed
   fs::path restarted;
 };
 
@@ -69,6 +70,22 @@ TEST_F(UpdaterTest, InstallDownloadsInstallsAndRestartsTheProgram) {
   EXPECT_EQ(platform.restarted, folder / "Vantor.exe");
   EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "new exe");
   EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe.old"), "old exe");
+}
+
+TEST_F(UpdaterTest, AFailedDownloadThatLeftAFileInstallsNothing) {
+  test::WriteBytes(folder / "Vantor.exe", "old exe");
+  test::TempFolder elsewhere;
+  test::ZipWriter zip;
+  zip.Add("Vantor.exe", "new exe");  // a whole, valid archive, still not to be trusted
+  zip.WriteTo(elsewhere / "built.zip");
+  platform.archive = elsewhere / "built.zip";
+  platform.reportFailure = true;
+  Updater updater(platform, folder.path());
+  updater.downloadUrl = "https://downloads.vantor.io/v.zip";
+  updater.InstallUpdate();
+  EXPECT_EQ(platform.calls.back(), "restart");
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "old exe");
+  EXPECT_FALSE(fs::exists(folder / "Vantor.exe.old"));
 }
 
 TEST_F(UpdaterTest, AFailedDownloadReplacesNothingAndStillRestarts) {

@@ -6,11 +6,19 @@
 #include <vector>
 
 #include "common/constants.h"
+#include "common/text.h"
 
 namespace vantor {
 namespace {
 
 const std::wstring kOrigin = kGameOrigin;
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
+  return text;
+}
 const std::wstring kHost = kOrigin.substr(kOrigin.find(L"://") + 3);
 
 TEST(UriToRelativePath, MapsThePathAfterTheGameHost) {
@@ -106,6 +114,25 @@ TEST(ConfineToSwapFolder, RefusesEveryHostilePath) {
   }
   EXPECT_EQ(answered, 0);
   EXPECT_GE(std::size(hostile), 30u);
+}
+
+TEST(ConfineToSwapFolder, RefusesEveryReservedDeviceName) {
+  const wchar_t* const devices[] = {
+      L"CON",       L"PRN",       L"AUX",    L"NUL",       L"COM0",      L"COM1",      L"COM2",
+      L"COM3",      L"COM4",      L"COM5",   L"COM6",      L"COM7",      L"COM8",      L"COM9",
+      L"LPT0",      L"LPT1",      L"LPT2",   L"LPT3",      L"LPT4",      L"LPT5",      L"LPT6",
+      L"LPT7",      L"LPT8",      L"LPT9",   L"COM\u00B9", L"COM\u00B2", L"COM\u00B3", L"LPT\u00B9",
+      L"LPT\u00B2", L"LPT\u00B3", L"CONIN$", L"CONOUT$"};
+  for (const wchar_t* device : devices) {
+    const std::wstring name = device;
+    for (const std::wstring& path : {name, name + L".png", L"img/" + name + L".js", Lower(name)}) {
+      EXPECT_EQ(ConfineToSwapFolder(path), std::nullopt) << WideToUtf8(path);
+    }
+  }
+  // Names that only look like devices are ordinary files.
+  for (const wchar_t* path : {L"COM10.png", L"LPTX.png", L"console.js", L"nul1.txt", L"COM"}) {
+    EXPECT_EQ(ConfineToSwapFolder(path), std::wstring(path)) << WideToUtf8(path);
+  }
 }
 
 TEST(SwapResponse, HeadersAreExactlyTwoLines) {

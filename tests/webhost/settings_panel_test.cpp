@@ -77,6 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
         ColorCase{"attribute_breaks_out", R"({"Sky Color": "#1' onfocus='x"})", L"#000000"},
         ColorCase{"named_colour", R"({"Sky Color": "red"})", L"#000000"},
         ColorCase{"short_hex", R"({"Sky Color": "#fff"})", L"#000000"},
+        ColorCase{"with_alpha", R"({"Sky Color": "#12ab34ff"})", L"#000000"},
+        ColorCase{"one_digit_too_many", R"({"Sky Color": "#1234567"})", L"#000000"},
         ColorCase{"not_hex", R"({"Sky Color": "#12ab3g"})", L"#000000"},
         ColorCase{"empty", R"({"Sky Color": ""})", L"#000000"},
         ColorCase{"line_break", R"({"Sky Color": "#12ab34\n"})", L"#000000"},
