@@ -1,3 +1,6 @@
+// Only the methods the program calls (and the event registrations it is about
+// to use) are filled in; every other slot stays a stub that records the call
+// as unexpected.
 #include "objects.h"
 
 #include <string>
@@ -25,24 +28,49 @@ bool WildcardMatch(const wchar_t* pattern, const wchar_t* text) {
   return WildcardMatch(pattern + 1, text + 1);
 }
 
-template <typename Vtbl>
-void Fill(Object* object, const Vtbl& table, const char* const* slots) {
-  object->vtable = &table;
-  object->slots = slots;
-  object->slotCount = SlotCount<Vtbl>();
+// One vtable per call site: every slot a stub, then `fill` sets the methods.
+template <typename Vtbl, typename Fill>
+const Vtbl& Table(Fill fill) {
+  static const Vtbl table = [&] {
+    Vtbl t = StubTable<Vtbl>();
+    fill(t);
+    return t;
+  }();
+  return table;
 }
 
-}  // namespace
+template <typename T, typename Vtbl>
+T* NewObject(const Vtbl& table, const char* name, std::initializer_list<const IID*> answers) {
+  static_assert(SlotNames<Vtbl>::count == SlotCount<Vtbl>(), "slot names out of step");
+  auto* object = new T();
+  object->vtable = &table;
+  object->slots = SlotNames<Vtbl>::names;
+  object->slotCount = SlotNames<Vtbl>::count;
+  Register(object, name, answers);
+  return object;
+}
+
+// Invokes each handler of an event with (sender, args), recording the event
+// before and its result after; the handler's own calls fall in between. The
+// stand-in's reference to the arguments is dropped afterwards.
+template <typename Handler, typename SenderInterface, typename ArgsInterface>
+void Raise(Handlers& handlers, const char* event, Object* sender, Object* args,
+           const std::string& details) {
+  for (IUnknown* unknown : handlers.Snapshot()) {
+    Record("event", event, details);
+    auto* handler = reinterpret_cast<Handler*>(unknown);
+    const HRESULT result =
+        handler->lpVtbl->Invoke(handler, reinterpret_cast<SenderInterface*>(sender),
+                                reinterpret_cast<ArgsInterface*>(args));
+    Record("returned", event, Hex(static_cast<unsigned long>(result)));
+    unknown->lpVtbl->Release(unknown);
+  }
+  ReleaseObject(args);
+}
 
 // --- settings ------------------------------------------------------------------
 
-struct Settings : Object {
-  BOOL values[6] = {TRUE, TRUE, TRUE, TRUE, TRUE, TRUE};
-};
-
-namespace {
-
-enum SettingIndex { kScript, kDialogs, kWebMessage, kDevTools, kContextMenus, kStatusBar };
+struct Settings : Object {};
 
 template <int Index>
 HRESULT STDMETHODCALLTYPE PutSetting(ICoreWebView2Settings* This, BOOL value) {
@@ -52,55 +80,26 @@ HRESULT STDMETHODCALLTYPE PutSetting(ICoreWebView2Settings* This, BOOL value) {
                                        "ICoreWebView2Settings::put_AreDevToolsEnabled",
                                        "ICoreWebView2Settings::put_AreDefaultContextMenusEnabled",
                                        "ICoreWebView2Settings::put_IsStatusBarEnabled"};
-  auto* self = Self<Settings>(This);
-  Enter(self, kNames[Index], value ? "TRUE" : "FALSE");
-  self->values[Index] = value;
+  Enter(Self<Settings>(This), kNames[Index], value ? "TRUE" : "FALSE");
   return S_OK;
-}
-
-template <int Index>
-HRESULT STDMETHODCALLTYPE GetSetting(ICoreWebView2Settings* This, BOOL* value) {
-  auto* self = Self<Settings>(This);
-  Enter(self, "ICoreWebView2Settings::get_(a setting)");
-  if (value == nullptr) return E_POINTER;
-  *value = self->values[Index];
-  return S_OK;
-}
-
-const ICoreWebView2SettingsVtbl& SettingsTable() {
-  static const ICoreWebView2SettingsVtbl table = [] {
-    auto t = StubTable<ICoreWebView2SettingsVtbl>();
-    t.put_IsScriptEnabled = &PutSetting<kScript>;
-    t.get_IsScriptEnabled = &GetSetting<kScript>;
-    t.put_AreDefaultScriptDialogsEnabled = &PutSetting<kDialogs>;
-    t.get_AreDefaultScriptDialogsEnabled = &GetSetting<kDialogs>;
-    t.put_IsWebMessageEnabled = &PutSetting<kWebMessage>;
-    t.get_IsWebMessageEnabled = &GetSetting<kWebMessage>;
-    t.put_AreDevToolsEnabled = &PutSetting<kDevTools>;
-    t.get_AreDevToolsEnabled = &GetSetting<kDevTools>;
-    t.put_AreDefaultContextMenusEnabled = &PutSetting<kContextMenus>;
-    t.get_AreDefaultContextMenusEnabled = &GetSetting<kContextMenus>;
-    t.put_IsStatusBarEnabled = &PutSetting<kStatusBar>;
-    t.get_IsStatusBarEnabled = &GetSetting<kStatusBar>;
-    return t;
-  }();
-  return table;
 }
 
 Settings* NewSettings() {
-  auto* settings = new Settings();
-  Fill(settings, SettingsTable(), kSlots_ICoreWebView2SettingsVtbl);
-  Register(settings, "ICoreWebView2Settings", {&IID_ICoreWebView2Settings});
-  return settings;
+  const auto& table = Table<ICoreWebView2SettingsVtbl>([](auto& t) {
+    t.put_IsScriptEnabled = &PutSetting<0>;
+    t.put_AreDefaultScriptDialogsEnabled = &PutSetting<1>;
+    t.put_IsWebMessageEnabled = &PutSetting<2>;
+    t.put_AreDevToolsEnabled = &PutSetting<3>;
+    t.put_AreDefaultContextMenusEnabled = &PutSetting<4>;
+    t.put_IsStatusBarEnabled = &PutSetting<5>;
+  });
+  return NewObject<Settings>(table, "ICoreWebView2Settings", {&IID_ICoreWebView2Settings});
 }
-
-}  // namespace
 
 // --- web view ------------------------------------------------------------------
 
 struct Filter {
   std::wstring uri;
-  int context = 0;
   int sourceKinds = 0;
   bool withSourceKinds = false;
 };
@@ -110,14 +109,31 @@ struct WebView : Object {
   std::wstring source;
   Handlers webMessage, domContentLoaded, resourceRequested, processFailed;
   std::vector<Filter> filters;
-  UINT64 navigationId = 0;
+  bool closed = false;
+
+  void LetGoOfHandlers() {
+    webMessage.ReleaseAll();
+    domContentLoaded.ReleaseAll();
+    resourceRequested.ReleaseAll();
+    processFailed.ReleaseAll();
+  }
+};
+
+struct Controller : Object {
+  WebView* webview = nullptr;     // one reference
+  Object* environment = nullptr;  // one reference
+  Handlers acceleratorKey;
   bool closed = false;
 };
 
-namespace {
-
 WebView* g_webView = nullptr;
-struct Controller* g_controller = nullptr;
+Controller* g_controller = nullptr;
+
+// The live web view and controller: null before creation and once closed.
+WebView* CurrentWebView() { return g_webView && !g_webView->closed ? g_webView : nullptr; }
+Controller* CurrentController() {
+  return g_controller && !g_controller->closed ? g_controller : nullptr;
+}
 
 using WV = ICoreWebView2_22;
 
@@ -127,14 +143,6 @@ HRESULT STDMETHODCALLTYPE WebViewGetSettings(WV* This, ICoreWebView2Settings** s
   if (settings == nullptr) return E_POINTER;
   AddRefObject(self->settings);
   *settings = reinterpret_cast<ICoreWebView2Settings*>(self->settings);
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE WebViewGetSource(WV* This, LPWSTR* uri) {
-  auto* self = Self<WebView>(This);
-  Enter(self, "ICoreWebView2::get_Source");
-  if (uri == nullptr) return E_POINTER;
-  *uri = HandOut(self->source.empty() ? L"about:blank" : self->source);
   return S_OK;
 }
 
@@ -156,17 +164,22 @@ HRESULT STDMETHODCALLTYPE WebViewOpenDevTools(WV* This) {
   return S_OK;
 }
 
+// A completion the caller asked for arrives later, as the runtime's would.
+template <typename Handler>
+void CompleteLater(Handler* done, LPCWSTR result) {
+  if (done == nullptr) return;
+  done->lpVtbl->AddRef(done);
+  Post([done, result] {
+    done->lpVtbl->Invoke(done, S_OK, result);
+    done->lpVtbl->Release(done);
+  });
+}
+
 HRESULT STDMETHODCALLTYPE WebViewExecuteScript(WV* This, LPCWSTR script,
                                                ICoreWebView2ExecuteScriptCompletedHandler* done) {
   Enter(Self<WebView>(This), "ICoreWebView2::ExecuteScript", Text(script),
         done ? "handler" : "no handler");
-  if (done != nullptr) {
-    done->lpVtbl->AddRef(done);
-    Post([done] {
-      done->lpVtbl->Invoke(done, S_OK, L"null");
-      done->lpVtbl->Release(done);
-    });
-  }
+  CompleteLater(done, L"null");
   return S_OK;
 }
 
@@ -175,13 +188,7 @@ WebViewAddDocumentScript(WV* This, LPCWSTR script,
                          ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* done) {
   Enter(Self<WebView>(This), "ICoreWebView2::AddScriptToExecuteOnDocumentCreated", Text(script),
         done ? "handler" : "no handler");
-  if (done != nullptr) {
-    done->lpVtbl->AddRef(done);
-    Post([done] {
-      done->lpVtbl->Invoke(done, S_OK, L"1");
-      done->lpVtbl->Release(done);
-    });
-  }
+  CompleteLater(done, L"1");
   return S_OK;
 }
 
@@ -190,70 +197,50 @@ HRESULT STDMETHODCALLTYPE WebViewPostJson(WV* This, LPCWSTR json) {
   return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE WebViewAddWebMessage(WV* This,
-                                               ICoreWebView2WebMessageReceivedEventHandler* handler,
-                                               EventRegistrationToken* token) {
-  auto* self = Self<WebView>(This);
-  Enter(self, "ICoreWebView2::add_WebMessageReceived");
-  return self->webMessage.Add(reinterpret_cast<IUnknown*>(handler), token, "WebMessageReceived");
-}
+// add_X and remove_X of one event of the web view.
+template <Handlers WebView::*List>
+struct EventOf {
+  template <typename Handler>
+  static HRESULT STDMETHODCALLTYPE Add(WV* This, Handler* handler, EventRegistrationToken* token) {
+    auto* self = Self<WebView>(This);
+    Enter(self, AddName());
+    return (self->*List).Add(reinterpret_cast<IUnknown*>(handler), token, Name());
+  }
+  static HRESULT STDMETHODCALLTYPE Remove(WV* This, EventRegistrationToken token) {
+    auto* self = Self<WebView>(This);
+    Enter(self, RemoveName(), Decimal(token.value));
+    return (self->*List).Remove(token, Name());
+  }
+  static const char* Name();
+  static const char* AddName();
+  static const char* RemoveName();
+};
 
-HRESULT STDMETHODCALLTYPE WebViewRemoveWebMessage(WV* This, EventRegistrationToken token) {
-  auto* self = Self<WebView>(This);
-  Enter(self, "ICoreWebView2::remove_WebMessageReceived", Decimal(token.value));
-  return self->webMessage.Remove(token, "WebMessageReceived");
-}
-
-HRESULT STDMETHODCALLTYPE WebViewAddDomContentLoaded(
-    WV* This, ICoreWebView2DOMContentLoadedEventHandler* handler, EventRegistrationToken* token) {
-  auto* self = Self<WebView>(This);
-  Enter(self, "ICoreWebView2_2::add_DOMContentLoaded");
-  return self->domContentLoaded.Add(reinterpret_cast<IUnknown*>(handler), token,
-                                    "DOMContentLoaded");
-}
-
-HRESULT STDMETHODCALLTYPE WebViewRemoveDomContentLoaded(WV* This, EventRegistrationToken token) {
-  auto* self = Self<WebView>(This);
-  Enter(self, "ICoreWebView2_2::remove_DOMContentLoaded", Decimal(token.value));
-  return self->domContentLoaded.Remove(token, "DOMContentLoaded");
-}
-
-HRESULT STDMETHODCALLTYPE
-WebViewAddResourceRequested(WV* This, ICoreWebView2WebResourceRequestedEventHandler* handler,
-                            EventRegistrationToken* token) {
-  auto* self = Self<WebView>(This);
-  Enter(self, "ICoreWebView2::add_WebResourceRequested");
-  return self->resourceRequested.Add(reinterpret_cast<IUnknown*>(handler), token,
-                                     "WebResourceRequested");
-}
-
-HRESULT STDMETHODCALLTYPE WebViewRemoveResourceRequested(WV* This, EventRegistrationToken token) {
-  auto* self = Self<WebView>(This);
-  Enter(self, "ICoreWebView2::remove_WebResourceRequested", Decimal(token.value));
-  return self->resourceRequested.Remove(token, "WebResourceRequested");
-}
-
-HRESULT STDMETHODCALLTYPE WebViewAddProcessFailed(WV* This,
-                                                  ICoreWebView2ProcessFailedEventHandler* handler,
-                                                  EventRegistrationToken* token) {
-  auto* self = Self<WebView>(This);
-  Enter(self, "ICoreWebView2::add_ProcessFailed");
-  return self->processFailed.Add(reinterpret_cast<IUnknown*>(handler), token, "ProcessFailed");
-}
-
-HRESULT STDMETHODCALLTYPE WebViewRemoveProcessFailed(WV* This, EventRegistrationToken token) {
-  auto* self = Self<WebView>(This);
-  Enter(self, "ICoreWebView2::remove_ProcessFailed", Decimal(token.value));
-  return self->processFailed.Remove(token, "ProcessFailed");
-}
+#define STAND_IN_EVENT(list, interface, event)        \
+  template <>                                         \
+  const char* EventOf<&WebView::list>::Name() {       \
+    return #event;                                    \
+  }                                                   \
+  template <>                                         \
+  const char* EventOf<&WebView::list>::AddName() {    \
+    return #interface "::add_" #event;                \
+  }                                                   \
+  template <>                                         \
+  const char* EventOf<&WebView::list>::RemoveName() { \
+    return #interface "::remove_" #event;             \
+  }
+STAND_IN_EVENT(webMessage, ICoreWebView2, WebMessageReceived)
+STAND_IN_EVENT(domContentLoaded, ICoreWebView2_2, DOMContentLoaded)
+STAND_IN_EVENT(resourceRequested, ICoreWebView2, WebResourceRequested)
+STAND_IN_EVENT(processFailed, ICoreWebView2, ProcessFailed)
+#undef STAND_IN_EVENT
 
 HRESULT STDMETHODCALLTYPE WebViewAddFilter(WV* This, LPCWSTR uri,
                                            COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
   auto* self = Self<WebView>(This);
   Enter(self, "ICoreWebView2::AddWebResourceRequestedFilter", Text(uri), Decimal(context));
   if (uri == nullptr) return E_INVALIDARG;
-  self->filters.push_back(
-      {uri, context, COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_DOCUMENT, false});
+  self->filters.push_back({uri, COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_DOCUMENT, false});
   return S_OK;
 }
 
@@ -264,54 +251,44 @@ WebViewAddFilterWithKinds(WV* This, LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTE
   Enter(self, "ICoreWebView2_22::AddWebResourceRequestedFilterWithRequestSourceKinds", Text(uri),
         Decimal(context), Hex(static_cast<unsigned long>(kinds)));
   if (uri == nullptr) return E_INVALIDARG;
-  self->filters.push_back({uri, context, static_cast<int>(kinds), true});
+  self->filters.push_back({uri, static_cast<int>(kinds), true});
   return S_OK;
 }
 
-const ICoreWebView2_22Vtbl& WebViewTable() {
-  static const ICoreWebView2_22Vtbl table = [] {
-    auto t = StubTable<ICoreWebView2_22Vtbl>();
+void ReleaseWebViewParts(Object* object) {
+  auto* self = static_cast<WebView*>(object);
+  self->LetGoOfHandlers();
+  if (self->settings) ReleaseObject(self->settings);
+  self->settings = nullptr;
+}
+
+WebView* NewWebView() {
+  const auto& table = Table<ICoreWebView2_22Vtbl>([](auto& t) {
+    using WebMessage = EventOf<&WebView::webMessage>;
+    using DomContentLoaded = EventOf<&WebView::domContentLoaded>;
+    using ResourceRequested = EventOf<&WebView::resourceRequested>;
+    using ProcessFailed = EventOf<&WebView::processFailed>;
     t.get_Settings = &WebViewGetSettings;
-    t.get_Source = &WebViewGetSource;
     t.Navigate = &WebViewNavigate;
     t.Reload = &WebViewReload;
     t.OpenDevToolsWindow = &WebViewOpenDevTools;
     t.ExecuteScript = &WebViewExecuteScript;
     t.AddScriptToExecuteOnDocumentCreated = &WebViewAddDocumentScript;
     t.PostWebMessageAsJson = &WebViewPostJson;
-    t.add_WebMessageReceived = &WebViewAddWebMessage;
-    t.remove_WebMessageReceived = &WebViewRemoveWebMessage;
-    t.add_DOMContentLoaded = &WebViewAddDomContentLoaded;
-    t.remove_DOMContentLoaded = &WebViewRemoveDomContentLoaded;
-    t.add_WebResourceRequested = &WebViewAddResourceRequested;
-    t.remove_WebResourceRequested = &WebViewRemoveResourceRequested;
-    t.add_ProcessFailed = &WebViewAddProcessFailed;
-    t.remove_ProcessFailed = &WebViewRemoveProcessFailed;
+    t.add_WebMessageReceived = &WebMessage::Add<ICoreWebView2WebMessageReceivedEventHandler>;
+    t.remove_WebMessageReceived = &WebMessage::Remove;
+    t.add_DOMContentLoaded = &DomContentLoaded::Add<ICoreWebView2DOMContentLoadedEventHandler>;
+    t.remove_DOMContentLoaded = &DomContentLoaded::Remove;
+    t.add_WebResourceRequested =
+        &ResourceRequested::Add<ICoreWebView2WebResourceRequestedEventHandler>;
+    t.remove_WebResourceRequested = &ResourceRequested::Remove;
+    t.add_ProcessFailed = &ProcessFailed::Add<ICoreWebView2ProcessFailedEventHandler>;
+    t.remove_ProcessFailed = &ProcessFailed::Remove;
     t.AddWebResourceRequestedFilter = &WebViewAddFilter;
     t.AddWebResourceRequestedFilterWithRequestSourceKinds = &WebViewAddFilterWithKinds;
-    return t;
-  }();
-  return table;
-}
-
-void ReleaseWebViewParts(Object* object) {
-  auto* self = static_cast<WebView*>(object);
-  self->webMessage.ReleaseAll();
-  self->domContentLoaded.ReleaseAll();
-  self->resourceRequested.ReleaseAll();
-  self->processFailed.ReleaseAll();
-  if (self->settings) ReleaseObject(self->settings);
-  self->settings = nullptr;
-}
-
-WebView* NewWebView() {
+  });
   const Options& options = CurrentOptions();
-  auto* webview = new WebView();
-  Fill(webview, WebViewTable(), kSlots_ICoreWebView2_22Vtbl);
-  std::initializer_list<const IID*> all = {&IID_ICoreWebView2, &IID_ICoreWebView2_2,
-                                           &IID_ICoreWebView2_22};
-  Register(webview, "ICoreWebView2", all);
-  webview->answers = {&IID_ICoreWebView2};
+  auto* webview = NewObject<WebView>(table, "ICoreWebView2", {&IID_ICoreWebView2});
   if (options.webview2) webview->answers.push_back(&IID_ICoreWebView2_2);
   if (options.webview22) webview->answers.push_back(&IID_ICoreWebView2_22);
   webview->settings = NewSettings();
@@ -319,19 +296,7 @@ WebView* NewWebView() {
   return webview;
 }
 
-}  // namespace
-
 // --- controller ------------------------------------------------------------------
-
-struct Controller : Object {
-  WebView* webview = nullptr;          // one reference
-  Environment* environment = nullptr;  // one reference
-  Handlers acceleratorKey;
-  RECT bounds{};
-  bool closed = false;
-};
-
-namespace {
 
 using CT = ICoreWebView2Controller2;
 
@@ -347,19 +312,9 @@ HRESULT STDMETHODCALLTYPE ControllerGetWebView(CT* This, ICoreWebView2** webview
 }
 
 HRESULT STDMETHODCALLTYPE ControllerPutBounds(CT* This, RECT bounds) {
-  auto* self = Self<Controller>(This);
-  Enter(self, "ICoreWebView2Controller::put_Bounds",
+  Enter(Self<Controller>(This), "ICoreWebView2Controller::put_Bounds",
         Decimal(bounds.left) + "," + Decimal(bounds.top) + "," + Decimal(bounds.right) + "," +
             Decimal(bounds.bottom));
-  self->bounds = bounds;
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ControllerGetBounds(CT* This, RECT* bounds) {
-  auto* self = Self<Controller>(This);
-  Enter(self, "ICoreWebView2Controller::get_Bounds");
-  if (bounds == nullptr) return E_POINTER;
-  *bounds = self->bounds;
   return S_OK;
 }
 
@@ -372,10 +327,7 @@ HRESULT STDMETHODCALLTYPE ControllerClose(CT* This) {
   self->acceleratorKey.ReleaseAll();
   if (self->webview) {
     self->webview->closed = true;
-    self->webview->webMessage.ReleaseAll();
-    self->webview->domContentLoaded.ReleaseAll();
-    self->webview->resourceRequested.ReleaseAll();
-    self->webview->processFailed.ReleaseAll();
+    self->webview->LetGoOfHandlers();
   }
   return S_OK;
 }
@@ -402,44 +354,41 @@ HRESULT STDMETHODCALLTYPE ControllerPutBackground(CT* This, COREWEBVIEW2_COLOR c
   return S_OK;
 }
 
-const ICoreWebView2Controller2Vtbl& ControllerTable() {
-  static const ICoreWebView2Controller2Vtbl table = [] {
-    auto t = StubTable<ICoreWebView2Controller2Vtbl>();
-    t.get_CoreWebView2 = &ControllerGetWebView;
-    t.put_Bounds = &ControllerPutBounds;
-    t.get_Bounds = &ControllerGetBounds;
-    t.Close = &ControllerClose;
-    t.add_AcceleratorKeyPressed = &ControllerAddKey;
-    t.remove_AcceleratorKeyPressed = &ControllerRemoveKey;
-    t.put_DefaultBackgroundColor = &ControllerPutBackground;
-    return t;
-  }();
-  return table;
-}
-
 void ReleaseControllerParts(Object* object) {
   auto* self = static_cast<Controller*>(object);
   self->acceleratorKey.ReleaseAll();
   if (g_controller == self) g_controller = nullptr;
   if (g_webView == self->webview) g_webView = nullptr;
   if (self->webview) ReleaseObject(self->webview);
-  if (self->environment) ReleaseObject(reinterpret_cast<Object*>(self->environment));
+  if (self->environment) ReleaseObject(self->environment);
   self->webview = nullptr;
   self->environment = nullptr;
 }
 
-}  // namespace
+Controller* NewController(Object* environment) {
+  const auto& table = Table<ICoreWebView2Controller2Vtbl>([](auto& t) {
+    t.get_CoreWebView2 = &ControllerGetWebView;
+    t.put_Bounds = &ControllerPutBounds;
+    t.Close = &ControllerClose;
+    t.add_AcceleratorKeyPressed = &ControllerAddKey;
+    t.remove_AcceleratorKeyPressed = &ControllerRemoveKey;
+    t.put_DefaultBackgroundColor = &ControllerPutBackground;
+  });
+  auto* controller =
+      NewObject<Controller>(table, "ICoreWebView2Controller", {&IID_ICoreWebView2Controller});
+  if (CurrentOptions().controller2) controller->answers.push_back(&IID_ICoreWebView2Controller2);
+  controller->webview = NewWebView();
+  controller->environment = environment;
+  AddRefObject(environment);
+  controller->onFinalRelease = &ReleaseControllerParts;
+  g_controller = controller;
+  g_webView = controller->webview;
+  return controller;
+}
 
-// --- environment -----------------------------------------------------------------
-
-struct Environment : Object {};
-
-namespace {
+// --- environment, requests and responses -------------------------------------------
 
 using EV = ICoreWebView2Environment;
-
-struct Response;
-Response* NewResponse(IStream* content, int status, LPCWSTR reason, LPCWSTR headers);
 
 std::string WindowClassOf(HWND window) {
   wchar_t name[128] = {};
@@ -450,209 +399,47 @@ std::string WindowClassOf(HWND window) {
 
 HRESULT STDMETHODCALLTYPE EnvironmentCreateController(
     EV* This, HWND parent, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
-  auto* self = Self<Environment>(This);
+  auto* self = Self<Object>(This);
   Enter(self, "ICoreWebView2Environment::CreateCoreWebView2Controller",
         "parent=" + WindowClassOf(parent));
   if (handler == nullptr) return E_POINTER;
-  handler->lpVtbl->AddRef(handler);
-  AddRefObject(self);
-  Post([self, parent, handler] {
-    Options& options = const_cast<Options&>(CurrentOptions());
-    HRESULT error = S_OK;
-    Controller* controller = nullptr;
-    if (options.controllerError != S_OK && options.controllerErrorTimes != 0) {
-      error = options.controllerError;
-      if (options.controllerErrorTimes > 0) --options.controllerErrorTimes;
-    } else if (!options.controllerNull) {
-      controller = NewController(self, parent);
-    }
-    Record("complete", "CreateCoreWebView2Controller", Hex(static_cast<unsigned long>(error)),
-           controller ? "controller" : "no controller");
-    const HRESULT result = handler->lpVtbl->Invoke(
-        handler, error, reinterpret_cast<ICoreWebView2Controller*>(controller));
-    Record("returned", "CreateCoreWebView2Controller", Hex(static_cast<unsigned long>(result)));
-    if (controller) ReleaseObject(controller);
-    handler->lpVtbl->Release(handler);
-    ReleaseObject(self);
-  });
+  CompleteCreation<ICoreWebView2Controller>(
+      "CreateCoreWebView2Controller", handler, CurrentOptions().controller, "controller",
+      [self] { return NewController(self); }, self);
   return S_OK;
+}
+
+struct Response : Object {
+  IStream* content = nullptr;  // one reference
+  int status = 0;
+  std::wstring reason, headers;
+};
+
+void ReleaseResponseParts(Object* object) {
+  auto* self = static_cast<Response*>(object);
+  if (self->content) self->content->lpVtbl->Release(self->content);
+  self->content = nullptr;
 }
 
 HRESULT STDMETHODCALLTYPE EnvironmentCreateResponse(EV* This, IStream* content, int status,
                                                     LPCWSTR reason, LPCWSTR headers,
                                                     ICoreWebView2WebResourceResponse** response) {
-  Enter(Self<Environment>(This), "ICoreWebView2Environment::CreateWebResourceResponse",
+  Enter(Self<Object>(This), "ICoreWebView2Environment::CreateWebResourceResponse",
         content ? "stream" : "no stream", Decimal(status), Text(reason), Text(headers));
   if (response == nullptr) return E_POINTER;
-  *response = reinterpret_cast<ICoreWebView2WebResourceResponse*>(
-      NewResponse(content, status, reason, headers));
+  // Read by the stand-in itself once the handler has returned.
+  const auto& table = Table<ICoreWebView2WebResourceResponseVtbl>([](auto&) {});
+  auto* made = NewObject<Response>(table, "ICoreWebView2WebResourceResponse",
+                                   {&IID_ICoreWebView2WebResourceResponse});
+  made->content = content;
+  if (content) content->lpVtbl->AddRef(content);
+  made->status = status;
+  made->reason = reason ? reason : L"";
+  made->headers = headers ? headers : L"";
+  made->onFinalRelease = &ReleaseResponseParts;
+  *response = reinterpret_cast<ICoreWebView2WebResourceResponse*>(made);
   return S_OK;
 }
-
-HRESULT STDMETHODCALLTYPE EnvironmentBrowserVersion(EV* This, LPWSTR* version) {
-  Enter(Self<Environment>(This), "ICoreWebView2Environment::get_BrowserVersionString");
-  if (version == nullptr) return E_POINTER;
-  *version = HandOut(L"0.0.0.0 stand-in");
-  return S_OK;
-}
-
-const ICoreWebView2EnvironmentVtbl& EnvironmentTable() {
-  static const ICoreWebView2EnvironmentVtbl table = [] {
-    auto t = StubTable<ICoreWebView2EnvironmentVtbl>();
-    t.CreateCoreWebView2Controller = &EnvironmentCreateController;
-    t.CreateWebResourceResponse = &EnvironmentCreateResponse;
-    t.get_BrowserVersionString = &EnvironmentBrowserVersion;
-    return t;
-  }();
-  return table;
-}
-
-}  // namespace
-
-Environment* NewEnvironment() {
-  auto* environment = new Environment();
-  Fill(environment, EnvironmentTable(), kSlots_ICoreWebView2EnvironmentVtbl);
-  Register(environment, "ICoreWebView2Environment", {&IID_ICoreWebView2Environment});
-  return environment;
-}
-
-Controller* NewController(Environment* environment, HWND) {
-  const Options& options = CurrentOptions();
-  auto* controller = new Controller();
-  Fill(controller, ControllerTable(), kSlots_ICoreWebView2Controller2Vtbl);
-  Register(controller, "ICoreWebView2Controller", {&IID_ICoreWebView2Controller});
-  if (options.controller2) controller->answers.push_back(&IID_ICoreWebView2Controller2);
-  controller->webview = NewWebView();
-  controller->environment = environment;
-  AddRefObject(environment);
-  controller->onFinalRelease = &ReleaseControllerParts;
-  g_controller = controller;
-  g_webView = controller->webview;
-  return controller;
-}
-
-WebView* CurrentWebView() { return g_webView && !g_webView->closed ? g_webView : nullptr; }
-Controller* CurrentController() {
-  return g_controller && !g_controller->closed ? g_controller : nullptr;
-}
-bool IsClosed() { return g_controller == nullptr || g_controller->closed; }
-
-// --- event arguments -------------------------------------------------------------
-
-namespace {
-
-struct DomArgs : Object {
-  UINT64 navigationId = 0;
-};
-
-HRESULT STDMETHODCALLTYPE DomArgsNavigationId(ICoreWebView2DOMContentLoadedEventArgs* This,
-                                              UINT64* id) {
-  auto* self = Self<DomArgs>(This);
-  Enter(self, "ICoreWebView2DOMContentLoadedEventArgs::get_NavigationId");
-  if (id == nullptr) return E_POINTER;
-  *id = self->navigationId;
-  return S_OK;
-}
-
-struct MessageArgs : Object {
-  std::wstring source, body;
-  bool isString = true;
-};
-
-HRESULT STDMETHODCALLTYPE MessageArgsSource(ICoreWebView2WebMessageReceivedEventArgs* This,
-                                            LPWSTR* source) {
-  auto* self = Self<MessageArgs>(This);
-  Enter(self, "ICoreWebView2WebMessageReceivedEventArgs::get_Source");
-  if (source == nullptr) return E_POINTER;
-  *source = HandOut(self->source);
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE MessageArgsJson(ICoreWebView2WebMessageReceivedEventArgs* This,
-                                          LPWSTR* json) {
-  auto* self = Self<MessageArgs>(This);
-  Enter(self, "ICoreWebView2WebMessageReceivedEventArgs::get_WebMessageAsJson");
-  if (json == nullptr) return E_POINTER;
-  *json = HandOut(self->isString ? L"\"" + self->body + L"\"" : self->body);
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE MessageArgsString(ICoreWebView2WebMessageReceivedEventArgs* This,
-                                            LPWSTR* text) {
-  auto* self = Self<MessageArgs>(This);
-  Enter(self, "ICoreWebView2WebMessageReceivedEventArgs::TryGetWebMessageAsString");
-  if (text == nullptr) return E_POINTER;
-  *text = nullptr;
-  if (!self->isString) return E_INVALIDARG;  // what the runtime answers for non-strings
-  *text = HandOut(self->body);
-  return S_OK;
-}
-
-struct KeyArgs : Object {
-  int kind = 0;
-  UINT key = 0;
-  INT lParam = 0;
-  BOOL handled = FALSE;
-};
-
-HRESULT STDMETHODCALLTYPE KeyArgsKind(ICoreWebView2AcceleratorKeyPressedEventArgs* This,
-                                      COREWEBVIEW2_KEY_EVENT_KIND* kind) {
-  auto* self = Self<KeyArgs>(This);
-  Enter(self, "ICoreWebView2AcceleratorKeyPressedEventArgs::get_KeyEventKind");
-  if (kind == nullptr) return E_POINTER;
-  *kind = static_cast<COREWEBVIEW2_KEY_EVENT_KIND>(self->kind);
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE KeyArgsKey(ICoreWebView2AcceleratorKeyPressedEventArgs* This, UINT* key) {
-  auto* self = Self<KeyArgs>(This);
-  Enter(self, "ICoreWebView2AcceleratorKeyPressedEventArgs::get_VirtualKey");
-  if (key == nullptr) return E_POINTER;
-  *key = self->key;
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE KeyArgsLParam(ICoreWebView2AcceleratorKeyPressedEventArgs* This,
-                                        INT* lParam) {
-  auto* self = Self<KeyArgs>(This);
-  Enter(self, "ICoreWebView2AcceleratorKeyPressedEventArgs::get_KeyEventLParam");
-  if (lParam == nullptr) return E_POINTER;
-  *lParam = self->lParam;
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE KeyArgsPutHandled(ICoreWebView2AcceleratorKeyPressedEventArgs* This,
-                                            BOOL handled) {
-  auto* self = Self<KeyArgs>(This);
-  Enter(self, "ICoreWebView2AcceleratorKeyPressedEventArgs::put_Handled",
-        handled ? "TRUE" : "FALSE");
-  self->handled = handled;
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE KeyArgsGetHandled(ICoreWebView2AcceleratorKeyPressedEventArgs* This,
-                                            BOOL* handled) {
-  auto* self = Self<KeyArgs>(This);
-  Enter(self, "ICoreWebView2AcceleratorKeyPressedEventArgs::get_Handled");
-  if (handled == nullptr) return E_POINTER;
-  *handled = self->handled;
-  return S_OK;
-}
-
-struct FailedArgs : Object {
-  int kind = 0;
-};
-
-HRESULT STDMETHODCALLTYPE FailedArgsKind(ICoreWebView2ProcessFailedEventArgs* This,
-                                         COREWEBVIEW2_PROCESS_FAILED_KIND* kind) {
-  auto* self = Self<FailedArgs>(This);
-  Enter(self, "ICoreWebView2ProcessFailedEventArgs::get_ProcessFailedKind");
-  if (kind == nullptr) return E_POINTER;
-  *kind = static_cast<COREWEBVIEW2_PROCESS_FAILED_KIND>(self->kind);
-  return S_OK;
-}
-
-// --- resource requests -------------------------------------------------------------
 
 struct Request : Object {
   std::wstring uri;
@@ -666,69 +453,12 @@ HRESULT STDMETHODCALLTYPE RequestUri(ICoreWebView2WebResourceRequest* This, LPWS
   return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE RequestMethod(ICoreWebView2WebResourceRequest* This, LPWSTR* method) {
-  Enter(Self<Request>(This), "ICoreWebView2WebResourceRequest::get_Method");
-  if (method == nullptr) return E_POINTER;
-  *method = HandOut(L"GET");
-  return S_OK;
-}
-
-struct Response : Object {
-  IStream* content = nullptr;  // one reference
-  int status = 0;
-  std::wstring reason, headers;
-};
-
-HRESULT STDMETHODCALLTYPE ResponseContent(ICoreWebView2WebResourceResponse* This,
-                                          IStream** content) {
-  auto* self = Self<Response>(This);
-  Enter(self, "ICoreWebView2WebResourceResponse::get_Content");
-  if (content == nullptr) return E_POINTER;
-  *content = self->content;
-  if (self->content) self->content->lpVtbl->AddRef(self->content);
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ResponseStatus(ICoreWebView2WebResourceResponse* This, int* status) {
-  auto* self = Self<Response>(This);
-  Enter(self, "ICoreWebView2WebResourceResponse::get_StatusCode");
-  if (status == nullptr) return E_POINTER;
-  *status = self->status;
-  return S_OK;
-}
-
-void ReleaseResponseParts(Object* object) {
-  auto* self = static_cast<Response*>(object);
-  if (self->content) self->content->lpVtbl->Release(self->content);
-  self->content = nullptr;
-}
-
-Response* NewResponse(IStream* content, int status, LPCWSTR reason, LPCWSTR headers) {
-  static const ICoreWebView2WebResourceResponseVtbl table = [] {
-    auto t = StubTable<ICoreWebView2WebResourceResponseVtbl>();
-    t.get_Content = &ResponseContent;
-    t.get_StatusCode = &ResponseStatus;
-    return t;
-  }();
-  auto* response = new Response();
-  Fill(response, table, kSlots_ICoreWebView2WebResourceResponseVtbl);
-  Register(response, "ICoreWebView2WebResourceResponse", {&IID_ICoreWebView2WebResourceResponse});
-  response->content = content;
-  if (content) content->lpVtbl->AddRef(content);
-  response->status = status;
-  response->reason = reason ? reason : L"";
-  response->headers = headers ? headers : L"";
-  response->onFinalRelease = &ReleaseResponseParts;
-  return response;
-}
-
 struct ResourceArgs : Object {
   Request* request = nullptr;    // one reference
   Response* response = nullptr;  // one reference, once set
-  int sourceKind = 0;
 };
 
-using RA = ICoreWebView2WebResourceRequestedEventArgs2;
+using RA = ICoreWebView2WebResourceRequestedEventArgs;
 
 HRESULT STDMETHODCALLTYPE ResourceArgsRequest(RA* This, ICoreWebView2WebResourceRequest** request) {
   auto* self = Self<ResourceArgs>(This);
@@ -749,54 +479,12 @@ HRESULT STDMETHODCALLTYPE ResourceArgsPutResponse(RA* This,
   return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE ResourceArgsGetResponse(RA* This,
-                                                  ICoreWebView2WebResourceResponse** response) {
-  auto* self = Self<ResourceArgs>(This);
-  Enter(self, "ICoreWebView2WebResourceRequestedEventArgs::get_Response");
-  if (response == nullptr) return E_POINTER;
-  if (self->response) AddRefObject(self->response);
-  *response = reinterpret_cast<ICoreWebView2WebResourceResponse*>(self->response);
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ResourceArgsContext(RA* This,
-                                              COREWEBVIEW2_WEB_RESOURCE_CONTEXT* context) {
-  Enter(Self<ResourceArgs>(This),
-        "ICoreWebView2WebResourceRequestedEventArgs::get_ResourceContext");
-  if (context == nullptr) return E_POINTER;
-  *context = COREWEBVIEW2_WEB_RESOURCE_CONTEXT_DOCUMENT;
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE
-ResourceArgsSourceKind(RA* This, COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS* kind) {
-  auto* self = Self<ResourceArgs>(This);
-  Enter(self, "ICoreWebView2WebResourceRequestedEventArgs2::get_RequestedSourceKind");
-  if (kind == nullptr) return E_POINTER;
-  *kind = static_cast<COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS>(self->sourceKind);
-  return S_OK;
-}
-
 void ReleaseResourceArgsParts(Object* object) {
   auto* self = static_cast<ResourceArgs*>(object);
   if (self->request) ReleaseObject(self->request);
   if (self->response) ReleaseObject(self->response);
   self->request = nullptr;
   self->response = nullptr;
-}
-
-// Invokes each handler of a list with (sender, args), recording the event
-// before and its result after; the handler's calls fall in between.
-template <typename Handler, typename Sender, typename Args>
-void Raise(Handlers& handlers, const char* event, Sender* sender, Args* args,
-           const std::string& details) {
-  for (IUnknown* unknown : handlers.Snapshot()) {
-    Record("event", event, details);
-    auto* handler = reinterpret_cast<Handler*>(unknown);
-    const HRESULT result = handler->lpVtbl->Invoke(handler, sender, args);
-    Record("returned", event, Hex(static_cast<unsigned long>(result)));
-    unknown->lpVtbl->Release(unknown);
-  }
 }
 
 std::string ReadStream(IStream* stream) {
@@ -814,77 +502,123 @@ std::string ReadStream(IStream* stream) {
   return bytes;
 }
 
+// --- the other event arguments -------------------------------------------------------
+
+struct MessageArgs : Object {
+  std::wstring source, body;
+  bool isString = true;
+};
+
+HRESULT STDMETHODCALLTYPE MessageArgsSource(ICoreWebView2WebMessageReceivedEventArgs* This,
+                                            LPWSTR* source) {
+  auto* self = Self<MessageArgs>(This);
+  Enter(self, "ICoreWebView2WebMessageReceivedEventArgs::get_Source");
+  if (source == nullptr) return E_POINTER;
+  *source = HandOut(self->source);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE MessageArgsString(ICoreWebView2WebMessageReceivedEventArgs* This,
+                                            LPWSTR* text) {
+  auto* self = Self<MessageArgs>(This);
+  Enter(self, "ICoreWebView2WebMessageReceivedEventArgs::TryGetWebMessageAsString");
+  if (text == nullptr) return E_POINTER;
+  *text = nullptr;
+  if (!self->isString) return E_INVALIDARG;  // what the runtime answers for non-strings
+  *text = HandOut(self->body);
+  return S_OK;
+}
+
+struct KeyArgs : Object {
+  UINT key = 0;
+  INT lParam = 0;
+};
+
+HRESULT STDMETHODCALLTYPE KeyArgsKey(ICoreWebView2AcceleratorKeyPressedEventArgs* This, UINT* key) {
+  auto* self = Self<KeyArgs>(This);
+  Enter(self, "ICoreWebView2AcceleratorKeyPressedEventArgs::get_VirtualKey");
+  if (key == nullptr) return E_POINTER;
+  *key = self->key;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE KeyArgsLParam(ICoreWebView2AcceleratorKeyPressedEventArgs* This,
+                                        INT* lParam) {
+  auto* self = Self<KeyArgs>(This);
+  Enter(self, "ICoreWebView2AcceleratorKeyPressedEventArgs::get_KeyEventLParam");
+  if (lParam == nullptr) return E_POINTER;
+  *lParam = self->lParam;
+  return S_OK;
+}
+
+struct FailedArgs : Object {
+  int kind = 0;
+};
+
+HRESULT STDMETHODCALLTYPE FailedArgsKind(ICoreWebView2ProcessFailedEventArgs* This,
+                                         COREWEBVIEW2_PROCESS_FAILED_KIND* kind) {
+  auto* self = Self<FailedArgs>(This);
+  Enter(self, "ICoreWebView2ProcessFailedEventArgs::get_ProcessFailedKind");
+  if (kind == nullptr) return E_POINTER;
+  *kind = static_cast<COREWEBVIEW2_PROCESS_FAILED_KIND>(self->kind);
+  return S_OK;
+}
+
 }  // namespace
+
+Object* NewEnvironment() {
+  const auto& table = Table<ICoreWebView2EnvironmentVtbl>([](auto& t) {
+    t.CreateCoreWebView2Controller = &EnvironmentCreateController;
+    t.CreateWebResourceResponse = &EnvironmentCreateResponse;
+  });
+  return NewObject<Object>(table, "ICoreWebView2Environment", {&IID_ICoreWebView2Environment});
+}
 
 void RaiseDomContentLoaded() {
   WebView* webview = CurrentWebView();
   if (webview == nullptr) return Record("dropped", "DOMContentLoaded", "no live web view");
-  static const ICoreWebView2DOMContentLoadedEventArgsVtbl table = [] {
-    auto t = StubTable<ICoreWebView2DOMContentLoadedEventArgsVtbl>();
-    t.get_NavigationId = &DomArgsNavigationId;
-    return t;
-  }();
-  auto* args = new DomArgs();
-  Fill(args, table, kSlots_ICoreWebView2DOMContentLoadedEventArgsVtbl);
-  Register(args, "ICoreWebView2DOMContentLoadedEventArgs",
-           {&IID_ICoreWebView2DOMContentLoadedEventArgs});
-  args->navigationId = ++webview->navigationId;
-  Raise<ICoreWebView2DOMContentLoadedEventHandler>(
-      webview->domContentLoaded, "DOMContentLoaded", reinterpret_cast<ICoreWebView2*>(webview),
-      reinterpret_cast<ICoreWebView2DOMContentLoadedEventArgs*>(args),
-      Text(webview->source.c_str()));
-  ReleaseObject(args);
+  const auto& table = Table<ICoreWebView2DOMContentLoadedEventArgsVtbl>([](auto&) {});
+  auto* args = NewObject<Object>(table, "ICoreWebView2DOMContentLoadedEventArgs",
+                                 {&IID_ICoreWebView2DOMContentLoadedEventArgs});
+  Raise<ICoreWebView2DOMContentLoadedEventHandler, ICoreWebView2,
+        ICoreWebView2DOMContentLoadedEventArgs>(webview->domContentLoaded, "DOMContentLoaded",
+                                                webview, args, Text(webview->source.c_str()));
 }
 
 void RaiseWebMessage(const std::wstring& source, const std::wstring& body, bool isString) {
   WebView* webview = CurrentWebView();
   if (webview == nullptr) return Record("dropped", "WebMessageReceived", "no live web view");
-  static const ICoreWebView2WebMessageReceivedEventArgsVtbl table = [] {
-    auto t = StubTable<ICoreWebView2WebMessageReceivedEventArgsVtbl>();
+  const auto& table = Table<ICoreWebView2WebMessageReceivedEventArgsVtbl>([](auto& t) {
     t.get_Source = &MessageArgsSource;
-    t.get_WebMessageAsJson = &MessageArgsJson;
     t.TryGetWebMessageAsString = &MessageArgsString;
-    return t;
-  }();
-  auto* args = new MessageArgs();
-  Fill(args, table, kSlots_ICoreWebView2WebMessageReceivedEventArgsVtbl);
-  Register(args, "ICoreWebView2WebMessageReceivedEventArgs",
-           {&IID_ICoreWebView2WebMessageReceivedEventArgs});
+  });
+  auto* args = NewObject<MessageArgs>(table, "ICoreWebView2WebMessageReceivedEventArgs",
+                                      {&IID_ICoreWebView2WebMessageReceivedEventArgs});
   args->source = source;
   args->body = body;
   args->isString = isString;
-  Raise<ICoreWebView2WebMessageReceivedEventHandler>(
-      webview->webMessage, "WebMessageReceived", reinterpret_cast<ICoreWebView2*>(webview),
-      reinterpret_cast<ICoreWebView2WebMessageReceivedEventArgs*>(args),
-      Text(source.c_str()) + "\t" + Text(body.c_str()));
-  ReleaseObject(args);
+  Raise<ICoreWebView2WebMessageReceivedEventHandler, ICoreWebView2,
+        ICoreWebView2WebMessageReceivedEventArgs>(webview->webMessage, "WebMessageReceived",
+                                                  webview, args,
+                                                  Text(source.c_str()) + "\t" + Text(body.c_str()));
 }
 
 void RaiseAcceleratorKey(int kind, UINT key, INT lParam) {
   Controller* controller = CurrentController();
   if (controller == nullptr) return Record("dropped", "AcceleratorKeyPressed", "no controller");
-  static const ICoreWebView2AcceleratorKeyPressedEventArgsVtbl table = [] {
-    auto t = StubTable<ICoreWebView2AcceleratorKeyPressedEventArgsVtbl>();
-    t.get_KeyEventKind = &KeyArgsKind;
+  // The key's kind is only recorded: the program must not need it.
+  const auto& table = Table<ICoreWebView2AcceleratorKeyPressedEventArgsVtbl>([](auto& t) {
     t.get_VirtualKey = &KeyArgsKey;
     t.get_KeyEventLParam = &KeyArgsLParam;
-    t.put_Handled = &KeyArgsPutHandled;
-    t.get_Handled = &KeyArgsGetHandled;
-    return t;
-  }();
-  auto* args = new KeyArgs();
-  Fill(args, table, kSlots_ICoreWebView2AcceleratorKeyPressedEventArgsVtbl);
-  Register(args, "ICoreWebView2AcceleratorKeyPressedEventArgs",
-           {&IID_ICoreWebView2AcceleratorKeyPressedEventArgs});
-  args->kind = kind;
+  });
+  auto* args = NewObject<KeyArgs>(table, "ICoreWebView2AcceleratorKeyPressedEventArgs",
+                                  {&IID_ICoreWebView2AcceleratorKeyPressedEventArgs});
   args->key = key;
   args->lParam = lParam;
-  Raise<ICoreWebView2AcceleratorKeyPressedEventHandler>(
-      controller->acceleratorKey, "AcceleratorKeyPressed",
-      reinterpret_cast<ICoreWebView2Controller*>(controller),
-      reinterpret_cast<ICoreWebView2AcceleratorKeyPressedEventArgs*>(args),
+  Raise<ICoreWebView2AcceleratorKeyPressedEventHandler, ICoreWebView2Controller,
+        ICoreWebView2AcceleratorKeyPressedEventArgs>(
+      controller->acceleratorKey, "AcceleratorKeyPressed", controller, args,
       Decimal(kind) + "\t" + Decimal(key) + "\t" + Hex(static_cast<unsigned long>(lParam)));
-  ReleaseObject(args);
 }
 
 void RaiseResourceRequest(const std::string& origin, const std::wstring& uri) {
@@ -893,16 +627,11 @@ void RaiseResourceRequest(const std::string& origin, const std::wstring& uri) {
   // Where the request comes from decides which filters can see it: the
   // original filter call only sees the page's own documents.
   int kind = COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_DOCUMENT;
-  bool legacyVisible = true;
-  if (origin == "cross-origin-frame") {
-    legacyVisible = false;
-  } else if (origin == "shared-worker") {
+  const bool legacyVisible = origin == "main-frame" || origin == "same-origin-frame";
+  if (origin == "shared-worker")
     kind = COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_SHARED_WORKER;
-    legacyVisible = false;
-  } else if (origin == "service-worker") {
+  if (origin == "service-worker")
     kind = COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_SERVICE_WORKER;
-    legacyVisible = false;
-  }
   bool matched = false;
   for (const Filter& filter : webview->filters) {
     const bool visible = filter.withSourceKinds ? (filter.sourceKinds & kind) != 0 : legacyVisible;
@@ -910,38 +639,25 @@ void RaiseResourceRequest(const std::string& origin, const std::wstring& uri) {
   }
   if (!matched) return Record("unfiltered", Text(uri.c_str()), origin);
 
-  static const ICoreWebView2WebResourceRequestVtbl requestTable = [] {
-    auto t = StubTable<ICoreWebView2WebResourceRequestVtbl>();
-    t.get_Uri = &RequestUri;
-    t.get_Method = &RequestMethod;
-    return t;
-  }();
-  static const ICoreWebView2WebResourceRequestedEventArgs2Vtbl argsTable = [] {
-    auto t = StubTable<ICoreWebView2WebResourceRequestedEventArgs2Vtbl>();
+  const auto& requestTable =
+      Table<ICoreWebView2WebResourceRequestVtbl>([](auto& t) { t.get_Uri = &RequestUri; });
+  const auto& argsTable = Table<ICoreWebView2WebResourceRequestedEventArgsVtbl>([](auto& t) {
     t.get_Request = &ResourceArgsRequest;
-    t.get_Response = &ResourceArgsGetResponse;
     t.put_Response = &ResourceArgsPutResponse;
-    t.get_ResourceContext = &ResourceArgsContext;
-    t.get_RequestedSourceKind = &ResourceArgsSourceKind;
-    return t;
-  }();
-  auto* request = new Request();
-  Fill(request, requestTable, kSlots_ICoreWebView2WebResourceRequestVtbl);
-  Register(request, "ICoreWebView2WebResourceRequest", {&IID_ICoreWebView2WebResourceRequest});
+  });
+  auto* request = NewObject<Request>(requestTable, "ICoreWebView2WebResourceRequest",
+                                     {&IID_ICoreWebView2WebResourceRequest});
   request->uri = uri;
-  auto* args = new ResourceArgs();
-  Fill(args, argsTable, kSlots_ICoreWebView2WebResourceRequestedEventArgs2Vtbl);
-  Register(args, "ICoreWebView2WebResourceRequestedEventArgs",
-           {&IID_ICoreWebView2WebResourceRequestedEventArgs,
-            &IID_ICoreWebView2WebResourceRequestedEventArgs2});
+  auto* args = NewObject<ResourceArgs>(argsTable, "ICoreWebView2WebResourceRequestedEventArgs",
+                                       {&IID_ICoreWebView2WebResourceRequestedEventArgs});
   args->request = request;
-  args->sourceKind = kind;
   args->onFinalRelease = &ReleaseResourceArgsParts;
-  Raise<ICoreWebView2WebResourceRequestedEventHandler>(
-      webview->resourceRequested, "WebResourceRequested", reinterpret_cast<ICoreWebView2*>(webview),
-      reinterpret_cast<ICoreWebView2WebResourceRequestedEventArgs*>(args),
-      Text(uri.c_str()) + "\t" + origin);
-  // What the browser would serve, read once the handler has returned.
+  AddRefObject(args);  // kept to read the response once the handlers are done
+  Raise<ICoreWebView2WebResourceRequestedEventHandler, ICoreWebView2,
+        ICoreWebView2WebResourceRequestedEventArgs>(webview->resourceRequested,
+                                                    "WebResourceRequested", webview, args,
+                                                    Text(uri.c_str()) + "\t" + origin);
+  // What the browser would serve, read after the handler returned.
   if (Response* response = args->response) {
     Record("response", Text(uri.c_str()), Decimal(response->status), Text(response->reason.c_str()),
            Text(response->headers.c_str()), Bytes(ReadStream(response->content)));
@@ -954,19 +670,13 @@ void RaiseResourceRequest(const std::string& origin, const std::wstring& uri) {
 void RaiseProcessFailed(int kind) {
   WebView* webview = CurrentWebView();
   if (webview == nullptr) return Record("dropped", "ProcessFailed", "no live web view");
-  static const ICoreWebView2ProcessFailedEventArgsVtbl table = [] {
-    auto t = StubTable<ICoreWebView2ProcessFailedEventArgsVtbl>();
-    t.get_ProcessFailedKind = &FailedArgsKind;
-    return t;
-  }();
-  auto* args = new FailedArgs();
-  Fill(args, table, kSlots_ICoreWebView2ProcessFailedEventArgsVtbl);
-  Register(args, "ICoreWebView2ProcessFailedEventArgs", {&IID_ICoreWebView2ProcessFailedEventArgs});
+  const auto& table = Table<ICoreWebView2ProcessFailedEventArgsVtbl>(
+      [](auto& t) { t.get_ProcessFailedKind = &FailedArgsKind; });
+  auto* args = NewObject<FailedArgs>(table, "ICoreWebView2ProcessFailedEventArgs",
+                                     {&IID_ICoreWebView2ProcessFailedEventArgs});
   args->kind = kind;
-  Raise<ICoreWebView2ProcessFailedEventHandler>(
-      webview->processFailed, "ProcessFailed", reinterpret_cast<ICoreWebView2*>(webview),
-      reinterpret_cast<ICoreWebView2ProcessFailedEventArgs*>(args), Decimal(kind));
-  ReleaseObject(args);
+  Raise<ICoreWebView2ProcessFailedEventHandler, ICoreWebView2, ICoreWebView2ProcessFailedEventArgs>(
+      webview->processFailed, "ProcessFailed", webview, args, Decimal(kind));
 }
 
 }  // namespace standin

@@ -1,24 +1,12 @@
-// The runtime's objects as the program sees them.
+// The runtime's objects as the program sees them, and the events they raise.
 #pragma once
 
 #include "runtime.h"
 
 namespace standin {
 
-struct Settings;
-struct WebView;
-struct Controller;
-struct Environment;
-
-Environment* NewEnvironment();
-// The controller the environment completes creation with, hosting a new web view.
-Controller* NewController(Environment* environment, HWND parent);
-
-// The live web view and controller (null before creation, or once closed), for
-// the commands that raise events.
-WebView* CurrentWebView();
-Controller* CurrentController();
-bool IsClosed();
+// A new environment, with one reference for the creator.
+Object* NewEnvironment();
 
 void RaiseDomContentLoaded();
 void RaiseWebMessage(const std::wstring& source, const std::wstring& body, bool isString);

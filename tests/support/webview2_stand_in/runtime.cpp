@@ -21,10 +21,10 @@ constexpr UINT kRunCommand = WM_APP + 2;
 constexpr wchar_t kWindowClass[] = L"VantorWebView2StandIn";
 
 // "0x80004004" or "0x80004004:1" (fails once, then succeeds).
-void ParseFailure(const std::string& value, HRESULT& error, int& times) {
+void ParseFailure(const std::string& value, InjectedFailure& failure) {
   const size_t colon = value.find(':');
-  error = static_cast<HRESULT>(std::stoul(value.substr(0, colon), nullptr, 0));
-  times = colon == std::string::npos ? -1 : std::stoi(value.substr(colon + 1));
+  failure.error = static_cast<HRESULT>(std::stoul(value.substr(0, colon), nullptr, 0));
+  failure.times = colon == std::string::npos ? -1 : std::stoi(value.substr(colon + 1));
 }
 
 std::wstring Widen(const std::string& utf8) {
@@ -70,7 +70,13 @@ LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-const Options& CurrentOptions() { return g_options; }
+Options& CurrentOptions() { return g_options; }
+
+HRESULT InjectedFailure::Take() {
+  if (error == S_OK || times == 0) return S_OK;
+  if (times > 0) --times;
+  return error;
+}
 
 void ReadOptions() {
   wchar_t buffer[1024] = {};
@@ -83,14 +89,10 @@ void ReadOptions() {
     const std::string name = word.substr(0, equals);
     const std::string value = equals == std::string::npos ? "" : word.substr(equals + 1);
     if (name == "no-runtime") g_options.runtimePresent = false;
-    if (name == "environment-fails") {
-      ParseFailure(value, g_options.environmentError, g_options.environmentErrorTimes);
-    }
-    if (name == "environment-null") g_options.environmentNull = true;
-    if (name == "controller-fails") {
-      ParseFailure(value, g_options.controllerError, g_options.controllerErrorTimes);
-    }
-    if (name == "controller-null") g_options.controllerNull = true;
+    if (name == "environment-fails") ParseFailure(value, g_options.environment);
+    if (name == "environment-null") g_options.environment.noObject = true;
+    if (name == "controller-fails") ParseFailure(value, g_options.controller);
+    if (name == "controller-null") g_options.controller.noObject = true;
     if (name == "no-controller2") g_options.controller2 = false;
     if (name == "no-webview2") g_options.webview2 = false;
     if (name == "webview22") g_options.webview22 = true;
@@ -192,26 +194,9 @@ HRESULT CreateEnvironment(PCWSTR browserFolder, PCWSTR userDataFolder,
   Record("call", "CreateCoreWebView2EnvironmentWithOptions", Text(browserFolder),
          Text(userDataFolder), options ? "options" : "(null)", Text(arguments));
   if (handler == nullptr) return E_POINTER;
-  handler->lpVtbl->AddRef(handler);
-  Post([handler] {
-    Options& current = g_options;
-    HRESULT error = S_OK;
-    Environment* environment = nullptr;
-    if (current.environmentError != S_OK && current.environmentErrorTimes != 0) {
-      error = current.environmentError;
-      if (current.environmentErrorTimes > 0) --current.environmentErrorTimes;
-    } else if (!current.environmentNull) {
-      environment = NewEnvironment();
-    }
-    Record("complete", "CreateCoreWebView2EnvironmentWithOptions",
-           Hex(static_cast<unsigned long>(error)), environment ? "environment" : "no environment");
-    const HRESULT result = handler->lpVtbl->Invoke(
-        handler, error, reinterpret_cast<ICoreWebView2Environment*>(environment));
-    Record("returned", "CreateCoreWebView2EnvironmentWithOptions",
-           Hex(static_cast<unsigned long>(result)));
-    if (environment) ReleaseObject(reinterpret_cast<Object*>(environment));
-    handler->lpVtbl->Release(handler);
-  });
+  CompleteCreation<ICoreWebView2Environment>("CreateCoreWebView2EnvironmentWithOptions", handler,
+                                             g_options.environment, "environment",
+                                             [] { return NewEnvironment(); });
   return S_OK;
 }
 
