@@ -145,8 +145,6 @@ void Failure(std::string_view what, std::uint32_t error, std::string_view whatWa
   Write(text);
 }
 
-std::filesystem::path Path() { return File().Path(); }
-
 }  // namespace applog
 
 }  // namespace vantor

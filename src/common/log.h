@@ -63,7 +63,6 @@ bool Open(const std::vector<std::filesystem::path>& folders);
 void Write(std::string_view text);
 // "<what> failed: 0x80070005 <the system's text>. <what was done>"
 void Failure(std::string_view what, std::uint32_t error, std::string_view whatWasDone);
-std::filesystem::path Path();
 }  // namespace applog
 
 // The system's own text for an error code (HRESULT or Win32); empty if none.

@@ -21,12 +21,23 @@ namespace vantor::test {
 // One record line, split at its tabs: {"call", "ICoreWebView2::Navigate", uri}.
 using RecordLine = std::vector<std::string>;
 
+// The lines of the given kinds ("call", "leak", "breach", ...), in order.
+inline std::vector<RecordLine> Kinds(const std::vector<RecordLine>& lines,
+                                     std::initializer_list<const char*> kinds) {
+  std::vector<RecordLine> kept;
+  for (const RecordLine& line : lines) {
+    for (const char* kind : kinds) {
+      if (!line.empty() && line[0] == kind) kept.push_back(line);
+    }
+  }
+  return kept;
+}
+
 class StandInSession {
  public:
   struct Setup {
     std::string options;     // VANTOR_STAND_IN_OPTIONS
     std::string configJson;  // written as config.json first, when not empty
-    std::wstring arguments;  // the command line after the program's name
   };
 
   explicit StandInSession(Setup setup = {}) : setup_(std::move(setup)) {
@@ -56,7 +67,7 @@ class StandInSession {
     SetEnvironmentVariableW(L"VANTOR_STAND_IN_RECORD", RecordPath().c_str());
     SetEnvironmentVariableA("VANTOR_STAND_IN_OPTIONS", setup_.options.c_str());
     const std::wstring program = (folder_.path() / L"Vantor.exe").wstring();
-    std::wstring commandLine = L"\"" + program + L"\" " + setup_.arguments;
+    std::wstring commandLine = L"\"" + program + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     ASSERT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
@@ -159,22 +170,12 @@ class StandInSession {
            WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
   }
 
-  DWORD ProcessId() const { return process_.dwProcessId; }
   const std::filesystem::path& Folder() const { return folder_.path(); }
   std::string ConfigBytes() const { return ReadBytes(folder_.path() / "config.json"); }
   std::string LogText() const { return ReadBytes(folder_.path() / "Vantor.log"); }
 
   // The whole record, for failure messages.
   std::string Dump() const { return ReadBytes(RecordPath()); }
-
-  // The lines of one kind ("call", "leak", "breach", "unexpected", ...).
-  std::vector<RecordLine> Only(const std::string& kind) const {
-    std::vector<RecordLine> found;
-    for (const RecordLine& line : Lines()) {
-      if (!line.empty() && line[0] == kind) found.push_back(line);
-    }
-    return found;
-  }
 
   static bool StartsWith(const RecordLine& line, const RecordLine& prefix) {
     if (line.size() < prefix.size()) return false;

@@ -36,7 +36,23 @@ class FakeUpdaterPlatform final : public UpdaterPlatform {
 
 class UpdaterTest : public ::testing::Test {
  protected:
+  // What the next download brings: an archive holding one new Vantor.exe.
+  void ServeArchiveWithNewProgram() {
+    test::ZipWriter zip;
+    zip.Add("Vantor.exe", "new exe");
+    zip.WriteTo(served / "built.zip");
+    platform.archive = served / "built.zip";
+  }
+  // An updater over the old build that installs the offered archive.
+  void InstallOfferedUpdate() {
+    test::WriteBytes(folder / "Vantor.exe", "old exe");
+    Updater updater(platform, folder.path());
+    updater.downloadUrl = "https://downloads.vantor.io/v.zip";
+    updater.InstallUpdate();
+  }
+
   test::TempFolder folder;
+  test::TempFolder served;
   FakeUpdaterPlatform platform;
 };
 
@@ -54,16 +70,8 @@ TEST_F(UpdaterTest, ConstructionEndsTheOldBuildThenOtherCopiesThenClearsLeftover
 }
 
 TEST_F(UpdaterTest, InstallDownloadsInstallsAndRestartsTheProgram) {
-  test::WriteBytes(folder / "Vantor.exe", "old exe");
-  test::TempFolder elsewhere;
-  test::ZipWriter zip;
-  zip.Add("Vantor.exe", "new exe");
-  zip.WriteTo(elsewhere / "built.zip");
-  platform.archive = elsewhere / "built.zip";
-
-  Updater updater(platform, folder.path());
-  updater.downloadUrl = "https://downloads.vantor.io/v.zip";
-  updater.InstallUpdate();
+  ServeArchiveWithNewProgram();
+  InstallOfferedUpdate();
   EXPECT_EQ(platform.calls.back(), "restart");
   EXPECT_EQ(platform.calls[platform.calls.size() - 2],
             "download https://downloads.vantor.io/v.zip");
@@ -73,26 +81,16 @@ TEST_F(UpdaterTest, InstallDownloadsInstallsAndRestartsTheProgram) {
 }
 
 TEST_F(UpdaterTest, AFailedDownloadThatLeftAFileInstallsNothing) {
-  test::WriteBytes(folder / "Vantor.exe", "old exe");
-  test::TempFolder elsewhere;
-  test::ZipWriter zip;
-  zip.Add("Vantor.exe", "new exe");  // a whole, valid archive, still not to be trusted
-  zip.WriteTo(elsewhere / "built.zip");
-  platform.archive = elsewhere / "built.zip";
+  ServeArchiveWithNewProgram();  // a whole, valid archive, still not to be trusted
   platform.reportFailure = true;
-  Updater updater(platform, folder.path());
-  updater.downloadUrl = "https://downloads.vantor.io/v.zip";
-  updater.InstallUpdate();
+  InstallOfferedUpdate();
   EXPECT_EQ(platform.calls.back(), "restart");
   EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "old exe");
   EXPECT_FALSE(fs::exists(folder / "Vantor.exe.old"));
 }
 
 TEST_F(UpdaterTest, AFailedDownloadReplacesNothingAndStillRestarts) {
-  test::WriteBytes(folder / "Vantor.exe", "old exe");
-  Updater updater(platform, folder.path());
-  updater.downloadUrl = "https://downloads.vantor.io/v.zip";
-  updater.InstallUpdate();
+  InstallOfferedUpdate();
   EXPECT_EQ(platform.calls.back(), "restart");
   EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "old exe");
   EXPECT_FALSE(fs::exists(folder / "Vantor.exe.old"));

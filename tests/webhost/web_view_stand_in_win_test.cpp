@@ -12,20 +12,10 @@
 namespace vantor {
 namespace {
 
+using test::Kinds;
 using test::RecordLine;
 using test::StandInSession;
 using Lines = std::vector<RecordLine>;
-
-// The lines of the given kinds, in order.
-Lines Kinds(const Lines& lines, std::initializer_list<const char*> kinds) {
-  Lines kept;
-  for (const RecordLine& line : lines) {
-    for (const char* kind : kinds) {
-      if (!line.empty() && line[0] == kind) kept.push_back(line);
-    }
-  }
-  return kept;
-}
 
 std::string Utf8Path(const std::filesystem::path& path) { return path.u8string(); }
 
@@ -35,9 +25,9 @@ void ExpectCleanExit(StandInSession& session) {
   EXPECT_EQ(session.CloseAndWait(), 0u);
   EXPECT_TRUE(session.WaitFor({"exit"}, 5000));
   EXPECT_TRUE(session.WaitFor({"call", "ICoreWebView2Controller::Close"}, 0));
-  EXPECT_EQ(session.Only("leak"), Lines{}) << session.Dump();
-  EXPECT_EQ(session.Only("breach"), Lines{});
-  EXPECT_EQ(session.Only("unexpected"), Lines{});
+  EXPECT_EQ(Kinds(session.Lines(), {"leak"}), Lines{}) << session.Dump();
+  EXPECT_EQ(Kinds(session.Lines(), {"breach"}), Lines{});
+  EXPECT_EQ(Kinds(session.Lines(), {"unexpected"}), Lines{});
 }
 
 TEST(StandInSetUp, AsksForTheRuntimeThenSetsUpTheWebViewInOrder) {
@@ -193,8 +183,8 @@ TEST(StandInPageMessages, ClientExitEndsTheProgramWithCodeZero) {
   session.Send(std::string("web-message ") + kGame + " clientExit");
   EXPECT_EQ(session.WaitForExit(), 0u);
   EXPECT_TRUE(session.WaitFor({"exit"}, 5000));
-  EXPECT_EQ(session.Only("leak"), Lines{}) << session.Dump();
-  EXPECT_EQ(session.Only("breach"), Lines{});
+  EXPECT_EQ(Kinds(session.Lines(), {"leak"}), Lines{}) << session.Dump();
+  EXPECT_EQ(Kinds(session.Lines(), {"breach"}), Lines{});
 }
 
 // --- shortcuts ---------------------------------------------------------------
@@ -225,7 +215,7 @@ TEST(StandInShortcuts, AcceleratorKeysActOnReleaseOnly) {
 }
 
 TEST(StandInShortcuts, DeveloperToolsInDeveloperModeThroughBothRoutes) {
-  StandInSession session({"", R"({"Developer Mode": true})", L""});
+  StandInSession session({"", R"({"Developer Mode": true})"});
   session.StartAndWaitForNavigation();
   const Lines calls = Calls(session.Send("key 3 121 0xE0440001"));
   EXPECT_EQ(calls.back(), (RecordLine{"call", "ICoreWebView2::OpenDevToolsWindow"}));
@@ -247,7 +237,7 @@ TEST(StandInShortcuts, DeveloperToolsInDeveloperModeThroughBothRoutes) {
 
 // --- resource swapper ------------------------------------------------------------
 
-std::filesystem::path SwapFolder() {
+std::filesystem::path SwapFolderPath() {
   PWSTR documents = nullptr;
   SHGetKnownFolderPath(FOLDERID_Documents, KF_FLAG_DEFAULT, nullptr, &documents);
   std::filesystem::path folder = std::filesystem::path(documents) / L"Vantor" / L"ResourceSwapper";
@@ -255,10 +245,19 @@ std::filesystem::path SwapFolder() {
   return folder;
 }
 
-TEST(StandInSwapper, AnswersFromTheSwapFolderByteForByte) {
-  const std::filesystem::path swap = SwapFolder();
-  std::filesystem::create_directories(swap / "img");
-  test::WriteBytes(swap / "img" / "a.png", std::string("PNG\x01\x02 bytes", 11));
+// The player's swap folder holding img/a.png, removed again afterwards.
+class StandInSwapper : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(swap_ / "img");
+    test::WriteBytes(swap_ / "img" / "a.png", std::string("PNG\x01\x02 bytes", 11));
+  }
+  void TearDown() override { std::filesystem::remove_all(swap_.parent_path()); }
+
+  const std::filesystem::path swap_ = SwapFolderPath();
+};
+
+TEST_F(StandInSwapper, AnswersFromTheSwapFolderByteForByte) {
   StandInSession session;
   session.StartAndWaitForNavigation();
 
@@ -280,7 +279,6 @@ TEST(StandInSwapper, AnswersFromTheSwapFolderByteForByte) {
   EXPECT_EQ(session.Send("request main-frame https://other.example/img/a.png"),
             (Lines{{"unfiltered", "https://other.example/img/a.png", "main-frame"}}));
   ExpectCleanExit(session);
-  std::filesystem::remove_all(swap.parent_path());
 }
 
 // What the game's page loads: its own files, other hosts' files, and requests
@@ -313,11 +311,8 @@ LoadOutcome LoadThePage(StandInSession& session) {
   return outcome;
 }
 
-TEST(StandInSwapper, OnlyRequestsItCanAnswerReachTheUiThreadFromPagesWorkersAndFrames) {
-  const std::filesystem::path swap = SwapFolder();
-  std::filesystem::create_directories(swap / "img");
-  test::WriteBytes(swap / "img" / "a.png", "png");
-  StandInSession session({"webview22", "", L""});
+TEST_F(StandInSwapper, OnlyRequestsItCanAnswerReachTheUiThreadFromPagesWorkersAndFrames) {
+  StandInSession session({"webview22", ""});
   session.StartAndWaitForNavigation();
   EXPECT_TRUE(session.WaitFor(
       {"call", "ICoreWebView2_22::AddWebResourceRequestedFilterWithRequestSourceKinds",
@@ -334,13 +329,9 @@ TEST(StandInSwapper, OnlyRequestsItCanAnswerReachTheUiThreadFromPagesWorkersAndF
                                   "cross-origin-frame https://vantor.io/img/a.png",
                               }));
   ExpectCleanExit(session);
-  std::filesystem::remove_all(swap.parent_path());
 }
 
-TEST(StandInSwapper, WithoutTheNewerFilterCallTheGamesOwnDocumentsAreStillAnswered) {
-  const std::filesystem::path swap = SwapFolder();
-  std::filesystem::create_directories(swap / "img");
-  test::WriteBytes(swap / "img" / "a.png", "png");
+TEST_F(StandInSwapper, WithoutTheNewerFilterCallTheGamesOwnDocumentsAreStillAnswered) {
   StandInSession session;  // no ICoreWebView2_22
   session.StartAndWaitForNavigation();
   EXPECT_NE(session.LogText().find(" resource swapper: filter *vantor.io/* for the page's own "
@@ -351,7 +342,6 @@ TEST(StandInSwapper, WithoutTheNewerFilterCallTheGamesOwnDocumentsAreStillAnswer
   EXPECT_EQ(outcome.answered,
             (std::vector<std::string>{"main-frame https://vantor.io/img/a.png?v=3"}));
   ExpectCleanExit(session);
-  std::filesystem::remove_all(swap.parent_path());
 }
 
 // --- mouse ---------------------------------------------------------------------
@@ -400,7 +390,7 @@ TEST(StandInMouse, WhileCapturedAClickReachesThePageAsMouseDown) {
 }
 
 TEST(StandInMouse, RawMovementReachesThePageOnlyWithCaptureAndRawInput) {
-  StandInSession session({"", R"({"Raw Input": true})", L""});
+  StandInSession session({"", R"({"Raw Input": true})"});
   session.StartAndWaitForNavigation();
   SetForegroundWindow(session.MainWindow());
   SetCursorPos(960, 540);
