@@ -28,7 +28,7 @@ bool EnsureWebViewRuntime(StartupPlatform& platform) {
 }
 
 void ApplyBlurFix(StartupPlatform& platform, const Config& config) {
-  if (!config.GetBool("Blur Fix", false)) return;
+  if (!config.Get(settings::kBlurFix)) return;
   // user32's older call only when the shcore library is not there at all.
   if (platform.SetProcessDpiAwareness(kPerMonitorDpiAware) ==
       StartupPlatform::DpiCall::LibraryMissing) {
@@ -50,7 +50,6 @@ int RunStartup(StartupPlatform& platform, std::wstring_view arguments) {
 
   if (!EnsureWebViewRuntime(platform)) {
     platform.ShowMessage(kInstallFailed, kInstallFailed, kWarningStyle);
-    platform.Exit(1);
     return 1;
   }
   ApplyBlurFix(platform, config);

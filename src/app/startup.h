@@ -26,8 +26,6 @@ class StartupPlatform {
   // A message box with no owner window; returns the button pressed.
   virtual int ShowMessage(const std::wstring& text, const std::wstring& caption,
                           unsigned style) = 0;
-  // Ends the process with the code (the C runtime's exit). A fake returns.
-  virtual void Exit(int code) = 0;
 
   // Loads config.json; the object lives until the process ends.
   virtual Config& LoadConfig() = 0;

@@ -10,7 +10,7 @@ std::wstring ComposeBrowserArguments(std::wstring_view arguments, const Config& 
                                      std::string_view vendor) {
   std::wstring flags = kBaseBrowserFlags;
   // A mistyped value reads as absent, which means unlimited.
-  if (config.GetBool("Unlimited FPS", true)) flags += kUnlimitedFpsFlags;
+  if (config.Get(settings::kUnlimitedFps)) flags += kUnlimitedFpsFlags;
   if (vendor == kAmdVendor) flags += kZeroCopyFlag;
   // A plain substring test: the switch counts anywhere, even inside a word.
   if (arguments.find(kSteamSwitch) != std::wstring_view::npos) {

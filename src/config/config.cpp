@@ -12,8 +12,6 @@ namespace {
 
 using nlohmann::json;
 
-constexpr char kSkyColor[] = "Sky Color";
-
 // A name beside the settings file that no other file holds yet. Its extension
 // is ".invalid": the updater's clean-up removes ".old" and ".zip" entries.
 std::filesystem::path FreeBackupName(const std::filesystem::path& settings) {
@@ -25,7 +23,7 @@ std::filesystem::path FreeBackupName(const std::filesystem::path& settings) {
   }
 }
 
-const json* FindMember(const json& document, const std::string& key) noexcept {
+const json* FindMember(const json& document, std::string_view key) noexcept {
   if (!document.is_object()) return nullptr;
   const auto it = document.find(key);
   return it == document.end() ? nullptr : &*it;
@@ -82,43 +80,37 @@ std::wstring Config::ProblemMessage() const {
          PathToWide(problem->keptAs);
 }
 
-bool Config::Contains(const std::string& key) const noexcept {
+bool Config::Contains(std::string_view key) const noexcept {
   return FindMember(document, key) != nullptr;
 }
 
-bool Config::GetBool(const std::string& key, bool fallback) const noexcept {
+bool Config::Get(const Setting& setting) const noexcept {
+  return GetBool(setting.key, setting.fallback);
+}
+
+bool Config::GetBool(std::string_view key, bool fallback) const noexcept {
   const json* member = FindMember(document, key);
   return member != nullptr && member->is_boolean() ? member->get<bool>() : fallback;
 }
 
-bool Config::ReadBool(const std::string& key, bool fallback) const {
-  const json* member = FindMember(document, key);
-  return member == nullptr ? fallback : member->get<bool>();
-}
-
-std::wstring Config::GetSkyColor() const {
-  const json* member = FindMember(document, kSkyColor);
+std::wstring Config::GetText(const Setting& setting) const {
+  const json* member = FindMember(document, setting.key);
   if (member == nullptr || !member->is_string()) return {};
   return Utf8ToWide(member->get_ref<const std::string&>());
 }
 
-std::wstring Config::ReadSkyColor() const {
-  const json* member = FindMember(document, kSkyColor);
-  return member == nullptr ? std::wstring() : Utf8ToWide(member->get<std::string>());
-}
-
-json& Config::MemberForWrite(const std::string& key) {
+json& Config::MemberForWrite(std::string_view key) {
   if (!document.is_object()) document = json::object();
-  return document[key];
+  return document[std::string(key)];
 }
 
-void Config::SetBool(const std::string& key, bool value) {
+void Config::SetBool(std::string_view key, bool value) {
   MemberForWrite(key) = value;
   Save();
 }
 
-void Config::SetSkyColor(const std::wstring& color) {
-  MemberForWrite(kSkyColor) = WideToUtf8(color);
+void Config::SetText(const Setting& setting, const std::wstring& text) {
+  MemberForWrite(setting.key) = WideToUtf8(text);
   Save();
 }
 

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "config/settings.h"
+
 namespace vantor {
 
 // The settings store: one JSON document in memory, mirrored in "config.json"
@@ -29,23 +31,20 @@ class Config {
   // Loads the given file; the tests use it with temporary folders.
   explicit Config(std::filesystem::path settingsPath);
 
-  bool Contains(const std::string& key) const noexcept;
+  bool Contains(std::string_view key) const noexcept;
 
-  // The stored boolean, or the fallback when the key is absent or not a boolean.
-  bool GetBool(const std::string& key, bool fallback) const noexcept;
-  // The same read, strict: a present key of another type throws the JSON
-  // library's type_error 302 ("type must be boolean, but is ...").
-  bool ReadBool(const std::string& key, bool fallback) const;
-
-  // "Sky Color" as wide text; empty when absent or not a string.
-  std::wstring GetSkyColor() const;
-  // Strict form: type_error 302 ("type must be string, but is ...").
-  std::wstring ReadSkyColor() const;
+  // A boolean setting as stored, or its fallback when absent or mistyped.
+  bool Get(const Setting& setting) const noexcept;
+  // A text setting as wide text; empty when absent or not a string.
+  std::wstring GetText(const Setting& setting) const;
+  // Any key's boolean, for keys the program does not know.
+  bool GetBool(std::string_view key, bool fallback) const noexcept;
 
   // Store the value and rewrite the file. A document that is not an object
   // becomes an object holding just the new key (the user's file is kept first).
-  void SetBool(const std::string& key, bool value);
-  void SetSkyColor(const std::wstring& color);
+  void Set(const Setting& setting, bool value) { SetBool(setting.key, value); }
+  void SetBool(std::string_view key, bool value);
+  void SetText(const Setting& setting, const std::wstring& text);
 
   // Rewrites the whole file atomically; false when it could not be written (the
   // change stays in memory for this run).
@@ -68,7 +67,7 @@ class Config {
 
  private:
   void Load();
-  nlohmann::json& MemberForWrite(const std::string& key);
+  nlohmann::json& MemberForWrite(std::string_view key);
   bool KeepUsersFile();
 
   nlohmann::json document;

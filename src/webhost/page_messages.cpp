@@ -37,24 +37,7 @@ SettingChange ParseSettingChange(std::wstring_view rest) {
   const std::wstring_view key = split == std::wstring_view::npos ? rest : rest.substr(0, split);
   const std::wstring_view value = split == std::wstring_view::npos ? rest : rest.substr(split + 1);
 
-  SettingChange change;
-  change.key = WideToUtf8(key);
-  change.value = std::wstring(value);
-  change.isSkyColor = change.key == "Sky Color";
-  change.boolean = value == L"true";
-  change.changesWindowMode = change.key == "Fullscreen Mode" || change.key == "Shadowplay Mode";
-  return change;
-}
-
-void ApplySettingMessage(std::wstring_view rest, Config& config,
-                         const std::function<void()>& applyWindowMode) {
-  const SettingChange change = ParseSettingChange(rest);
-  if (change.isSkyColor) {
-    config.SetSkyColor(change.value);
-    return;
-  }
-  config.SetBool(change.key, change.boolean);
-  if (change.changesWindowMode && applyWindowMode) applyWindowMode();
+  return {WideToUtf8(key), std::wstring(value)};
 }
 
 bool IsOnGameOrigin(std::wstring_view documentUri) {
@@ -63,35 +46,6 @@ bool IsOnGameOrigin(std::wstring_view documentUri) {
   if (documentUri.size() == origin.size()) return true;
   const wchar_t next = documentUri[origin.size()];
   return next == L'/' || next == L'?' || next == L'#';
-}
-
-void HandlePageMessage(std::wstring_view sourceUri, std::wstring_view text, PageMessageHost& host) {
-  if (!IsOnGameOrigin(sourceUri)) return;
-  const PageMessage message = ParsePageMessage(text);
-  switch (message.kind) {
-    case PageMessageKind::StartHook:
-      host.SetCaptureActive(true);
-      break;
-    case PageMessageKind::StopHook:
-      host.SetCaptureActive(false);
-      break;
-    case PageMessageKind::ClientLoaded:
-      host.RunMenuScripts();
-      break;
-    case PageMessageKind::ClientSettings:
-      host.ShowSettingsPanel();
-      break;
-    case PageMessageKind::ClientExit:
-      host.DestroyMainWindow();
-      break;
-    case PageMessageKind::SettingChange:
-      ApplySettingMessage(message.rest, host.Settings(), [&host] { host.ApplyWindowMode(); });
-      break;
-    case PageMessageKind::MapChange:  // no activity status exists to tell
-    case PageMessageKind::NameChange:
-    case PageMessageKind::Ignored:
-      break;
-  }
 }
 
 }  // namespace vantor

@@ -37,14 +37,12 @@ constexpr const char* kColorBeforeKey =
     "' oninput='window.chrome.webview.postMessage(`clientSettings_";
 constexpr const char* kColorEnd = "_` + this.value)'></div>";
 
-constexpr char kSkyColorKey[] = "Sky Color";
-
 // ASCII pieces widen one byte to one code unit.
-void AppendAscii(std::wstring& out, const char* text) {
-  for (; *text; ++text) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*text)));
+void AppendAscii(std::wstring& out, std::string_view text) {
+  for (char c : text) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
 }
 
-void AppendCheckboxRow(std::wstring& out, const CheckboxMarkup& markup, const char* key,
+void AppendCheckboxRow(std::wstring& out, const CheckboxMarkup& markup, std::string_view key,
                        bool value) {
   out += kRowOpener;
   AppendAscii(out, key);
@@ -55,13 +53,13 @@ void AppendCheckboxRow(std::wstring& out, const CheckboxMarkup& markup, const ch
   AppendAscii(out, markup.end);
 }
 
-void AppendColorRow(std::wstring& out, const std::wstring& color) {
+void AppendColorRow(std::wstring& out, std::string_view key, const std::wstring& color) {
   out += kRowOpener;
-  AppendAscii(out, kSkyColorKey);
+  AppendAscii(out, key);
   AppendAscii(out, kColorBeforeValue);
   out += color;
   AppendAscii(out, kColorBeforeKey);
-  AppendAscii(out, kSkyColorKey);
+  AppendAscii(out, key);
   AppendAscii(out, kColorEnd);
 }
 
@@ -78,8 +76,8 @@ bool IsHexColor(std::wstring_view text) {
 }
 
 std::wstring PanelSkyColor(const Config& config) {
-  if (!config.Contains(kSkyColorKey)) return kFallbackColor;
-  std::wstring color = config.GetSkyColor();
+  if (!config.Contains(settings::kSkyColor.key)) return kFallbackColor;
+  std::wstring color = config.GetText(settings::kSkyColor);
   return IsHexColor(color) ? color : kFallbackColor;
 }
 
@@ -87,14 +85,15 @@ std::wstring BuildSettingsPanelScript(const Config& config) {
   std::wstring script = kScriptStart;
   script.reserve(2100);
   script += kHeader;
-  AppendCheckboxRow(script, kFirstRowCheckbox, "Unlimited FPS",
-                    config.GetBool("Unlimited FPS", true));
-  AppendCheckboxRow(script, kCheckbox, "Fullscreen Mode", config.GetBool("Fullscreen Mode", true));
-  AppendColorRow(script, PanelSkyColor(config));
-  AppendCheckboxRow(script, kCheckbox, "Shadowplay Mode", config.GetBool("Shadowplay Mode", false));
-  AppendCheckboxRow(script, kCheckbox, "Developer Mode", config.GetBool("Developer Mode", false));
-  AppendCheckboxRow(script, kCheckbox, "Blur Fix", config.GetBool("Blur Fix", false));
-  AppendCheckboxRow(script, kCheckbox, "Raw Input", config.GetBool("Raw Input", false));
+  for (const Setting* setting : settings::kAll) {
+    if (setting->isColour) {
+      AppendColorRow(script, setting->key, PanelSkyColor(config));
+    } else {
+      const bool first = setting == settings::kAll[0];
+      AppendCheckboxRow(script, first ? kFirstRowCheckbox : kCheckbox, setting->key,
+                        config.Get(*setting));
+    }
+  }
   script += kCloser;
   script += kScriptEnd;
   return script;

@@ -21,7 +21,7 @@ TEST_F(ConfigFile, FirstSetterWritesExactlyThreeCrLfLines) {
 
 TEST_F(ConfigFile, MembersAreWrittenInByteOrderWhateverTheOrderSet) {
   Config& c = Load();
-  c.SetSkyColor(L"#000000");
+  c.SetText(settings::kSkyColor, L"#000000");
   c.SetBool("Fullscreen Mode", true);
   c.SetBool("Blur Fix", false);
   EXPECT_EQ(FileBytes(),
@@ -37,7 +37,7 @@ TEST_F(ConfigFile, AllSevenKeysInTheirOrder) {
   for (const char* key : {"Unlimited FPS", "Sky Color", "Shadowplay Mode", "Raw Input",
                           "Fullscreen Mode", "Developer Mode", "Blur Fix"}) {
     if (std::string(key) == "Sky Color") {
-      c.SetSkyColor(L"#102030");
+      c.SetText(settings::kSkyColor, L"#102030");
     } else {
       c.SetBool(key, true);
     }
@@ -82,11 +82,11 @@ TEST_F(ConfigFile, SetterReplacesAValueOfAnotherType) {
 
 TEST_F(ConfigFile, NonAsciiSkyColorIsRawUtf8AndReadsBackTheSame) {
   const std::wstring color = L"Himmel gr\u00FCn \u7A7A \U0001F3AE \"q\" \\";
-  Load().SetSkyColor(color);
+  Load().SetText(settings::kSkyColor, color);
   EXPECT_EQ(FileBytes(),
             "{\r\n    \"Sky Color\": \"Himmel gr\xC3\xBCn \xE7\xA9\xBA \xF0\x9F\x8E\xAE "
             "\\\"q\\\" \\\\\"\r\n}\r\n");
-  EXPECT_EQ(Load().GetSkyColor(), color);
+  EXPECT_EQ(Load().GetText(settings::kSkyColor), color);
 }
 
 TEST_F(ConfigFile, ByteOrderMarkAndTrailingTextAreGoneAfterTheNextSave) {
@@ -109,7 +109,7 @@ TEST_F(ConfigFile, AFailedSaveIsReportedOncePerRun) {
   EXPECT_EQ(c.TakeSaveWarning(), L"");
   std::filesystem::create_directory(folder / "config.json.tmp");
   c.SetBool("Raw Input", true);
-  c.SetSkyColor(L"#101010");
+  c.SetText(settings::kSkyColor, L"#101010");
   const std::wstring warning = c.TakeSaveWarning();
   EXPECT_NE(warning.find(L"could not save"), std::wstring::npos);
   EXPECT_NE(warning.find(L"config.json"), std::wstring::npos);
@@ -186,9 +186,9 @@ TEST_F(ConfigFile, AnEarlierKeptCopyIsNeverOverwritten) {
 
 TEST_F(ConfigFile, ASetterOnATopLevelArrayMakesAnObjectAndKeepsTheArray) {
   Config& c = LoadWith("[1, 2, 3]");
-  c.SetSkyColor(L"#ABCDEF");
+  c.SetText(settings::kSkyColor, L"#ABCDEF");
   EXPECT_TRUE(c.Document().is_object());
-  EXPECT_EQ(c.GetSkyColor(), L"#ABCDEF");
+  EXPECT_EQ(c.GetText(settings::kSkyColor), L"#ABCDEF");
   EXPECT_EQ(FileBytes(), "{\r\n    \"Sky Color\": \"#ABCDEF\"\r\n}\r\n");
   EXPECT_EQ(test::ReadBytes(folder / "config.json.invalid"), "[1, 2, 3]");
 }

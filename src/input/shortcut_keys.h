@@ -1,10 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
-
-#include "config/config.h"
-#include "webhost/web_view.h"
 
 namespace vantor {
 
@@ -14,14 +10,9 @@ inline constexpr unsigned kKeyF6 = 0x75;
 inline constexpr unsigned kKeyF10 = 0x79;
 inline constexpr unsigned kKeyF11 = 0x7A;
 
-// Runs the shortcut of a function key: F4/F6 go to the game origin, F5
-// reloads, F10 opens the developer tools when "Developer Mode" is on, F11
-// toggles "Fullscreen Mode", saves it and applies the window mode. Any other
-// key does nothing. `webView` is null until the web view exists; the keys that
-// need it then do nothing, while F11 still works.
-void RunShortcut(unsigned virtualKey, Config& config, WebView* webView,
-                 const std::function<void()>& applyWindowMode);
-
+// The five function keys with a shortcut. What each does is the session's
+// decision: F4/F6 go to the game origin, F5 reloads, F10 opens the developer
+// tools in Developer Mode, F11 toggles fullscreen.
 // The web view's accelerator-key event acts on releases only: bit 31 of the
 // key's lParam (key-up and system key-up alike).
 constexpr bool IsKeyRelease(std::int64_t keyEventLParam) {
