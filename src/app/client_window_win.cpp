@@ -1,88 +1,74 @@
 #include "app/client_window_win.h"
 
+#include <filesystem>
+
 #include "app/messages_win.h"
-#include "app/shortcuts.h"
 #include "app/startup.h"
-#include "app/window_mode.h"
 #include "common/files.h"
-#include "input/mouse_hook_win.h"
-#include "input/raw_input_win.h"
+#include "common/log.h"
+#include "common/text.h"
+#include "common/writable_folder.h"
 
 namespace vantor {
 
-ClientWindow* g_clientWindow = nullptr;
+namespace {
 
-ClientWindow::ClientWindow(Config* settings, std::wstring versionText) {
-  // Looked up in the current directory: a missing file only means no icon.
-  auto icon =
-      static_cast<HICON>(LoadImageW(nullptr, L"Vantor.ico", IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
-  windowClass.cbSize = sizeof(WNDCLASSEXW);
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = WndProc;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hIcon = icon;
-  windowClass.hIconSm = icon;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = CreateSolidBrush(RGB(0, 0, 0));
-  windowClass.lpszClassName = kWindowClassName;
-  RegisterClassExW(&windowClass);
-
-  hookCell = new HHOOK(nullptr);
-  g_clientWindow = this;
-  *hookCell = SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, nullptr, 0);
-  if (*hookCell == nullptr) ShowWarning(L"mouse hook failed");
-
-  config = settings;
-  version = std::move(versionText);
-  eventToken = {};
+// The browser's data beside the program, or in the player's own folder when
+// the program's folder cannot be written (under Program Files, for example).
+std::wstring ChooseUserDataFolder() {
+  const std::filesystem::path beside = std::filesystem::path(GetExecutableFolder()) / L"cache";
+  const std::filesystem::path own = LocalAppDataFolder() / L"cache";
+  const auto chosen = FirstWritableFolder({beside, own});
+  if (!chosen) {
+    applog::Write("browser data: neither " + beside.u8string() + " nor " + own.u8string() +
+                  " can be written; the runtime will say why");
+    return beside.wstring();
+  }
+  if (*chosen != beside) {
+    applog::Write("browser data: " + beside.u8string() + " cannot be written, using " +
+                  chosen->u8string());
+  }
+  return chosen->wstring();
 }
+
+constexpr wchar_t kRawInputFailed[] = L"Failed to start raw input";
+constexpr wchar_t kRawInputFailedCaption[] = L"Failed start raw input";
+
+}  // namespace
+
+ClientWindow::ClientWindow(Config& config, std::wstring version)
+    : config_(config),
+      session_(config, std::move(version)),
+      window_(*this),
+      webHost_(*this, [this](std::function<void()> task) { window_.Post(std::move(task)); }),
+      mouse_(config, *this) {}
 
 ClientWindow::~ClientWindow() {
-  RemoveHook();
-  if (g_clientWindow == this) g_clientWindow = nullptr;
-  ReleaseWebView();
-}
-
-void ClientWindow::RemoveHook() {
-  if (hookCell == nullptr) return;
-  if (*hookCell != nullptr) UnhookWindowsHookEx(*hookCell);
-  delete hookCell;
-  hookCell = nullptr;
-}
-
-void ClientWindow::ReleaseWebView() {
-  page.reset();
-  ReleaseAndClear(webview);
-  ReleaseAndClear(controller);
-  ReleaseAndClear(environment);
+  // Normally WM_DESTROY has torn everything down already.
+  webHost_.Close();
+  mouse_.RemoveHook();
 }
 
 int ClientWindow::Run() {
-  hwnd =
-      CreateWindowExW(0, kWindowClassName, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                      CW_USEDEFAULT, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                      nullptr, nullptr, GetModuleHandleW(nullptr), this);
-  if (hwnd == nullptr) {
+  if (!window_.Create()) {
     ShowWarning(L"Failed to create window");
-    exit(1);
+    return 1;
   }
-  ShowWindow(hwnd, SW_SHOW);
+  mouse_.SetWindow(window_.Handle());
+  if (!mouse_.InstallHook()) ShowWarning(L"mouse hook failed");
+  window_.Show();
   ApplyWindowMode();
-  StartWebView();
-
-  MSG message{};
-  RunMessageLoop(message);
-  return static_cast<int>(message.wParam);
+  webHost_.Start(window_.Handle(), ChooseUserDataFolder());
+  return RunMessageLoop();
 }
 
-void ClientWindow::RunMessageLoop(MSG& message) {
+int ClientWindow::RunMessageLoop() {
+  MSG message{};
   // -1 (an error) ends the loop too, rather than spinning on it.
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    // Read for every message, so a change in the settings panel counts at once.
-    const bool rawInput = config->GetBool("Raw Input", false);
-    if (ShouldConsumeRawInput(rawInput, message.message, captureActive)) {
+    if (mouse_.TakesMessage(message)) {
       try {
-        ConsumeRawInput(*this, message.lParam);
+        mouse_.Consume(message.lParam);
       } catch (...) {
         // Out of memory for one message: drop it, keep the loop running.
       }
@@ -91,92 +77,81 @@ void ClientWindow::RunMessageLoop(MSG& message) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+  return static_cast<int>(message.wParam);
 }
 
 void ClientWindow::ApplyWindowMode() {
-  const WindowPlacement placement =
-      ComputeWindowPlacement(*config, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-  SetWindowLongPtrW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(placement.style));
-  // The style changed, so the frame must be recomputed: without it the old
-  // frame's borders stay and the client area (and the web view) falls short.
-  SetWindowPos(hwnd, HWND_TOP, placement.x, placement.y, placement.width, placement.height,
-               SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+  window_.Place(ComputeWindowPlacement(config_, GetSystemMetrics(SM_CXSCREEN),
+                                       GetSystemMetrics(SM_CYSCREEN)));
 }
 
-void ClientWindow::RunShortcut(unsigned virtualKey) {
-  vantor::RunShortcut(virtualKey, *config, Page(), [this] { ApplyWindowMode(); });
-  ReportSaveProblem();
-}
-
-void ClientWindow::ReportSaveProblem() {
-  std::wstring warning = config->TakeSaveWarning();
-  if (warning.empty()) return;
-  pendingWarning = std::move(warning);
-  PostMessageW(hwnd, kShowPendingWarning, 0, 0);
-}
-
-void ClientWindow::ForwardRawInput(const RAWINPUT& input) {
-  WebView* target = Page();
-  if (target == nullptr) return;
-  ForwardRawMouse(ReadRawMouse(input),
-                  [target](const std::wstring& message) { target->PostWebMessageAsJson(message); });
-}
-
-void ClientWindow::OnDestroy() {
-  if (controller != nullptr) controller->Close();
-  RemoveHook();
-  version.clear();
-  ReleaseWebView();
-  PostQuitMessage(0);
-}
-
-LRESULT CALLBACK ClientWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-  auto* self = reinterpret_cast<ClientWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
-  try {
-    return self->HandleMessage(hwnd, message, wParam, lParam);
-  } catch (...) {
-    return 0;  // never let an exception unwind into Windows
+void ClientWindow::Carry(const Commands& commands) {
+  for (const Command& command : commands) {
+    switch (command.kind) {
+      case CommandKind::Navigate:
+        webHost_.Navigate(command.text);
+        break;
+      case CommandKind::Reload:
+        webHost_.Reload();
+        break;
+      case CommandKind::OpenDevTools:
+        webHost_.OpenDevTools();
+        break;
+      case CommandKind::RunScript:
+        webHost_.RunScript(command.text);
+        break;
+      case CommandKind::SetCapture:
+        mouse_.SetActive(command.on);
+        break;
+      case CommandKind::ApplyWindowMode:
+        ApplyWindowMode();
+        break;
+      case CommandKind::CloseWindow:
+        window_.Close(0);
+        break;
+      case CommandKind::TellUser:
+        window_.Post(
+            [text = command.text] { ShowMessage(text.c_str(), kSettingsCaption, MB_ICONWARNING); });
+        break;
+    }
   }
 }
 
-LRESULT ClientWindow::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_DESTROY:
-      OnDestroy();
-      return 0;
-    case WM_SIZE:
-      if (controller != nullptr) {
-        RECT bounds{};
-        GetClientRect(hwnd, &bounds);
-        controller->put_Bounds(bounds);
-      }
-      return 0;
-    case WM_KEYUP:
-      if (IsKeyUpShortcut(static_cast<unsigned>(wParam))) {
-        RunShortcut(static_cast<unsigned>(wParam));
-      }
-      return 0;
-    case WM_SYSKEYUP:
-      if (IsSysKeyUpShortcut(static_cast<unsigned>(wParam))) {
-        RunShortcut(static_cast<unsigned>(wParam));
-      }
-      return 0;
-    case kShowPendingWarning:
-      if (!pendingWarning.empty()) {
-        const std::wstring warning = std::move(pendingWarning);
-        pendingWarning.clear();
-        ShowMessage(warning.c_str(), kSettingsCaption, MB_ICONWARNING);
-      }
-      return 0;
-    default:
-      return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
+void ClientWindow::OnShortcutReleased(unsigned virtualKey) {
+  Carry(session_.OnKeyReleased(virtualKey));
 }
+
+void ClientWindow::OnClientAreaChanged() { webHost_.Resize(window_.ClientArea()); }
+
+void ClientWindow::OnWindowDestroyed() {
+  webHost_.Close();
+  mouse_.RemoveHook();
+}
+
+void ClientWindow::OnPageMessage(std::wstring_view sourceUri, std::wstring_view text) {
+  Carry(session_.OnPageMessage(sourceUri, text));
+}
+
+void ClientWindow::OnDocumentLoaded() {
+  mouse_.SetActive(false);  // a new document holds no pointer lock
+  if (!mouse_.RegisterRawInput()) TellAndEnd(kRawInputFailed, kRawInputFailedCaption, 1);
+}
+
+void ClientWindow::OnPageLost() { mouse_.SetActive(false); }
+
+void ClientWindow::OnWebHostFailed(const std::wstring& message, const std::wstring& caption,
+                                   int exitCode) {
+  TellAndEnd(message, caption, exitCode);
+}
+
+void ClientWindow::TellAndEnd(std::wstring message, std::wstring caption, int exitCode) {
+  mouse_.SetActive(false);
+  window_.Post([this, message = std::move(message), caption = std::move(caption), exitCode] {
+    ShowMessage(message.c_str(), caption.c_str(), MB_ICONWARNING);
+    window_.Close(exitCode);
+  });
+}
+
+void ClientWindow::PostMouseMessage(const std::wstring& json) noexcept { webHost_.PostJson(json); }
 
 }  // namespace vantor

@@ -1,13 +1,45 @@
 #include <objbase.h>
 #include <windows.h>
 
+#include "app/messages_win.h"
 #include "app/startup_win.h"
+#include "common/log.h"
 
-// The process entry point: the start-up sequence over the real platform.
+namespace {
+
+// COM for the UI thread, for the process's whole run: WebView2 and the
+// shell's stream calls want a single-threaded apartment.
+class ComApartment {
+ public:
+  ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComApartment() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  HRESULT Result() const { return result_; }
+
+ private:
+  HRESULT result_;
+};
+
+}  // namespace
+
+// The process entry point: the start-up sequence over the real platform. The
+// only place the process's exit code is decided.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
-  // WebView2 and the shell's stream calls want a single-threaded apartment.
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   vantor::OpenProgramLog();
-  vantor::WindowsStartup platform;
-  return vantor::RunStartup(platform, commandLine ? commandLine : L"");
+  ComApartment com;
+  if (FAILED(com.Result())) {
+    vantor::applog::Failure("Initialising COM", static_cast<std::uint32_t>(com.Result()), "ending");
+    vantor::ShowWarning(L"Vantor could not start: Windows refused to initialise COM.");
+    return 1;
+  }
+  int code = 0;
+  {
+    vantor::WindowsStartup platform;
+    code = vantor::RunStartup(platform, commandLine ? commandLine : L"");
+  }
+  vantor::applog::Write("Vantor ending with code " + std::to_string(code));
+  return code;
 }

@@ -1,14 +1,10 @@
 #include "app/startup_win.h"
 
-#include <shlobj.h>
-
-#include <cstdlib>
-
 #include "app/messages_win.h"
-#include "common/constants.h"
 #include "common/files.h"
 #include "common/log.h"
 #include "common/text.h"
+#include "common/version.h"
 #include "config/browser_options.h"
 
 namespace vantor {
@@ -17,12 +13,8 @@ void OpenProgramLog() {
   // Beside config.json, or the user's own folder when the program's folder
   // cannot be written (installed under Program Files, for example).
   std::vector<std::filesystem::path> folders = {std::filesystem::path(GetExecutableFolder())};
-  PWSTR localAppData = nullptr;
-  if (SUCCEEDED(
-          SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &localAppData))) {
-    folders.push_back(std::filesystem::path(localAppData) / L"Vantor");
-  }
-  CoTaskMemFree(localAppData);
+  const std::filesystem::path own = LocalAppDataFolder();
+  if (!own.empty()) folders.push_back(own);
   applog::Open(folders);
   applog::Write(std::string("Vantor ") + kVersion + " starting");
 }
@@ -44,8 +36,6 @@ int WindowsStartup::ShowMessage(const std::wstring& text, const std::wstring& ca
                                 unsigned style) {
   return vantor::ShowMessage(text.c_str(), caption.c_str(), style);
 }
-
-void WindowsStartup::Exit(int code) { std::exit(code); }
 
 Config& WindowsStartup::LoadConfig() {
   return *new Config();  // lives until the process ends
@@ -103,7 +93,7 @@ void WindowsStartup::SetProcessDPIAware() {
 }
 
 void WindowsStartup::CreateClientWindow(Config& config, std::wstring version) {
-  window_ = std::make_unique<ClientWindow>(&config, std::move(version));
+  window_ = std::make_unique<ClientWindow>(config, std::move(version));
 }
 
 int WindowsStartup::RunClientWindow() {

@@ -21,7 +21,6 @@ class WindowsStartup final : public StartupPlatform {
   std::string UpdaterVersion() override;
   void DestroyUpdater() override;
   int ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override;
-  void Exit(int code) override;
   Config& LoadConfig() override;
   void SetBrowserLaunchOptions(std::wstring_view arguments, const Config& config) override;
   bool WebViewRuntimeInstalled() override;

@@ -8,7 +8,4 @@ namespace vantor {
 // the F4/F6 shortcuts and the resource swapper all use it.
 inline constexpr wchar_t kGameOrigin[] = L"https://vantor.io";
 
-// The program's version, as the updater reports it and the page banner shows it.
-inline constexpr char kVersion[] = "2.0.9";
-
 }  // namespace vantor

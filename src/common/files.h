@@ -11,6 +11,10 @@ namespace vantor {
 std::wstring GetExecutableFolder();
 std::string GetExecutableFolderA();
 
+// The player's own folder for Vantor: %LOCALAPPDATA%\Vantor on Windows (the
+// XDG data folder elsewhere); empty when it cannot be resolved.
+std::filesystem::path LocalAppDataFolder();
+
 // True when the file can be opened for reading; it is closed again at once.
 bool FileExists(const std::wstring& path);
 bool FileExists(const std::string& path);

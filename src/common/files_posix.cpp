@@ -1,6 +1,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "common/files.h"
 #include "common/text.h"
@@ -26,5 +27,15 @@ bool FileExists(const std::string& path) {
 bool FileExists(const std::wstring& path) { return FileExists(WideToUtf8(path)); }
 
 std::wstring PathToWide(const std::filesystem::path& path) { return Utf8ToWide(path.string()); }
+
+std::filesystem::path LocalAppDataFolder() {
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data != '\0') {
+    return std::filesystem::path(data) / "Vantor";
+  }
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+    return std::filesystem::path(home) / ".local" / "share" / "Vantor";
+  }
+  return {};
+}
 
 }  // namespace vantor

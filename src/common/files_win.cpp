@@ -1,7 +1,9 @@
+#include <shlobj.h>
 #include <windows.h>
 
 #include <cstdio>
 
+#include "common/co_task_string_win.h"
 #include "common/files.h"
 
 namespace vantor {
@@ -58,5 +60,13 @@ bool FileExists(const std::string& path) {
 }
 
 std::wstring PathToWide(const std::filesystem::path& path) { return path.wstring(); }
+
+std::filesystem::path LocalAppDataFolder() {
+  CoTaskString folder;
+  if (FAILED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, folder.Put()))) {
+    return {};
+  }
+  return std::filesystem::path(std::wstring(folder.View())) / L"Vantor";
+}
 
 }  // namespace vantor

@@ -130,6 +130,14 @@ void Write(std::string_view text) {
   }
 }
 
+std::filesystem::path Path() {
+  try {
+    return File().IsOpen() ? File().Path() : std::filesystem::path();
+  } catch (...) {
+    return {};
+  }
+}
+
 void Failure(std::string_view what, std::uint32_t error, std::string_view whatWasDone) {
   char code[16];
   std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(error));

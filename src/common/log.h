@@ -61,6 +61,8 @@ inline constexpr char kLogFileName[] = "Vantor.log";
 namespace applog {
 bool Open(const std::vector<std::filesystem::path>& folders);
 void Write(std::string_view text);
+// Where the log is written; empty when no folder took it.
+std::filesystem::path Path();
 // "<what> failed: 0x80070005 <the system's text>. <what was done>"
 void Failure(std::string_view what, std::uint32_t error, std::string_view whatWasDone);
 }  // namespace applog

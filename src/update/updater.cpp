@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include "common/constants.h"
+#include "common/version.h"
 #include "update/archive_install.h"
 #include "update/leftovers.h"
 #include "update/update_offer.h"

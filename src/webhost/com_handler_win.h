@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <atomic>
 #include <functional>
@@ -55,12 +56,17 @@ class ComHandler<Interface, HRESULT (STDMETHODCALLTYPE Interface::*)(A, B)> fina
   std::atomic<ULONG> references_{1};
 };
 
-// A new handler holding one reference, which the caller hands to WebView2 and
-// then releases: MakeHandler<ICoreWebView2...Handler>(IID_ICoreWebView2...Handler, fn).
+// A new handler, held by the returned pointer; WebView2 takes its own
+// reference for as long as it needs it:
+// MakeHandler<ICoreWebView2...Handler>(IID_ICoreWebView2...Handler, fn).
 template <typename Interface, typename Function>
-Interface* MakeHandler(REFIID iid, Function&& function) {
+Microsoft::WRL::ComPtr<Interface> MakeHandler(REFIID iid, Function&& function) {
   using Handler = ComHandler<Interface, decltype(&Interface::Invoke)>;
-  return new Handler(iid, typename Handler::Function(std::forward<Function>(function)));
+  Microsoft::WRL::ComPtr<Interface> handler;
+  // Not Attach: MinGW's adds a reference, where the new object already holds one.
+  *handler.ReleaseAndGetAddressOf() =
+      new Handler(iid, typename Handler::Function(std::forward<Function>(function)));
+  return handler;
 }
 
 }  // namespace vantor

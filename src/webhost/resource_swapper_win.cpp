@@ -2,14 +2,19 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include "app/client_window_win.h"
+#include "common/co_task_string_win.h"
 #include "common/files.h"
-#include "webhost/co_task_string_win.h"
+#include "common/hresult_win.h"
+#include "common/log.h"
+#include "common/text.h"
 #include "webhost/resource_swapper.h"
+#include "webhost/web_host_win.h"
 
 namespace vantor {
 
 namespace {
+
+using Microsoft::WRL::ComPtr;
 
 class WindowsSwapFolder final : public SwapFolderAccess {
  public:
@@ -31,26 +36,55 @@ class WindowsSwapFolder final : public SwapFolderAccess {
 
 }  // namespace
 
-HRESULT ClientWindow::OnWebResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args) {
-  Released<ICoreWebView2WebResourceRequest> request;
-  if (FAILED(args->get_Request(request.Put())) || !request) return S_OK;
+// Only requests the swapper can answer are held for the UI thread. Where the
+// runtime offers it, the filter also covers workers and frames of other
+// origins; the older call sees only the page's own documents.
+void WebHost::AddSwapFilter() {
+  const std::wstring pattern = SwapFilterPattern();
+  ComPtr<ICoreWebView2_22> webview22;
+  if (SUCCEEDED(QueryFor(webview_, IID_ICoreWebView2_22, webview22))) {
+    if (Succeeded(webview22->AddWebResourceRequestedFilterWithRequestSourceKinds(
+                      pattern.c_str(), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL,
+                      COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_ALL),
+                  "Adding the resource swapper's filter", "nothing is swapped")) {
+      applog::Write("resource swapper: filter " + WideToUtf8(pattern) +
+                    " for pages, workers and frames");
+    }
+    return;
+  }
+  if (Succeeded(webview_->AddWebResourceRequestedFilter(pattern.c_str(),
+                                                        COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL),
+                "Adding the resource swapper's filter", "nothing is swapped")) {
+    applog::Write("resource swapper: filter " + WideToUtf8(pattern) +
+                  " for the page's own documents only (the runtime has no ICoreWebView2_22)");
+  }
+}
+
+HRESULT WebHost::OnWebResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args) {
+  ComPtr<ICoreWebView2WebResourceRequest> request;
+  if (FAILED(args->get_Request(&request)) || !request) return S_OK;
   CoTaskString uri;
   if (FAILED(request->get_Uri(uri.Put())) || uri.Empty()) return S_OK;
 
-  if (environment == nullptr) return S_OK;
+  if (!environment_) return S_OK;
   WindowsSwapFolder folder;
   const auto file = FindSwapFile(uri.View(), folder);
   if (!file) return S_OK;  // to the network
 
-  Released<IStream> stream;
+  ComPtr<IStream> stream;
   if (SHCreateStreamOnFileEx(file->c_str(), STGM_READ | STGM_SHARE_DENY_WRITE, 0, FALSE, nullptr,
-                             stream.Put()) != S_OK) {
+                             &stream) != S_OK) {
     return S_OK;
   }
-  Released<ICoreWebView2WebResourceResponse> response;
+  ComPtr<ICoreWebView2WebResourceResponse> response;
   const std::wstring headers = SwapResponseHeaders();
-  environment->CreateWebResourceResponse(stream.Get(), 200, L"OK", headers.c_str(), response.Put());
-  if (response) args->put_Response(response.Get());
+  if (Succeeded(environment_->CreateWebResourceResponse(stream.Get(), 200, L"OK", headers.c_str(),
+                                                        &response),
+                "Creating a swapped response", "the request goes to the network") &&
+      response) {
+    Succeeded(args->put_Response(response.Get()), "Answering from the swap folder",
+              "the request goes to the network");
+  }
   return S_OK;
 }
 

@@ -6,23 +6,19 @@
 #include <WebView2.h>
 // clang-format on
 
+#include <wrl/client.h>
+
 namespace vantor {
 
-// Releases a COM reference held in a field and clears the field.
-template <typename T>
-void ReleaseAndClear(T*& reference) {
-  if (reference != nullptr) {
-    reference->Release();
-    reference = nullptr;
-  }
-}
-
-// Replaces a held reference with another, taking a reference to the new one.
-template <typename T>
-void Hold(T*& field, T* value) {
-  if (value != nullptr) value->AddRef();
-  ReleaseAndClear(field);
-  field = value;
+// ComPtr::As needs __uuidof, which MinGW has for none of WebView2's
+// interfaces: the interface's IID is passed instead.
+template <typename Wanted, typename Source>
+HRESULT QueryFor(const Microsoft::WRL::ComPtr<Source>& source, REFIID iid,
+                 Microsoft::WRL::ComPtr<Wanted>& wanted) {
+  const HRESULT result =
+      source->QueryInterface(iid, reinterpret_cast<void**>(wanted.ReleaseAndGetAddressOf()));
+  if (SUCCEEDED(result) && !wanted) return E_NOINTERFACE;
+  return result;
 }
 
 }  // namespace vantor

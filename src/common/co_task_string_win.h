@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include <string>
 #include <string_view>
 
 namespace vantor {
@@ -26,25 +27,6 @@ class CoTaskString {
 
  private:
   LPWSTR text_ = nullptr;
-};
-
-// Releases a COM reference when it goes out of scope.
-template <typename T>
-class Released {
- public:
-  Released() = default;
-  ~Released() {
-    if (object_) object_->Release();
-  }
-  Released(const Released&) = delete;
-  Released& operator=(const Released&) = delete;
-  T** Put() { return &object_; }
-  T* operator->() const { return object_; }
-  T* Get() const { return object_; }
-  explicit operator bool() const { return object_ != nullptr; }
-
- private:
-  T* object_ = nullptr;
 };
 
 }  // namespace vantor

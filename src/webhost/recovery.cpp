@@ -1,0 +1,113 @@
+#include "webhost/recovery.h"
+
+#include <cstdio>
+
+namespace vantor {
+
+namespace {
+
+std::wstring ErrorCode(std::uint32_t error) {
+  wchar_t code[16];
+  std::swprintf(code, sizeof code / sizeof code[0], L"0x%08X", error);
+  return code;
+}
+
+const wchar_t* WhatFailed(StartStep step) {
+  switch (step) {
+    case StartStep::Environment:
+      return L"Vantor could not start the Microsoft Edge WebView2 Runtime";
+    case StartStep::Controller:
+      return L"Vantor could not open the game's view in its window";
+    case StartStep::WebView:
+      break;
+  }
+  return L"The Microsoft Edge WebView2 Runtime gave Vantor no web view";
+}
+
+constexpr wchar_t kRepairAdvice[] =
+    L"Repair or reinstall the Microsoft Edge WebView2 Runtime (Windows Settings > Apps > "
+    L"Installed apps > Microsoft Edge WebView2 Runtime > Modify > Repair), then start Vantor "
+    L"again.";
+constexpr wchar_t kLaterAdvice[] =
+    L"The WebView2 Runtime may be updating itself, or another program is using Vantor's "
+    L"browser data. Try again in a few minutes.";
+
+bool IsTransient(std::uint32_t error) {
+  return error == kErrorAbort || error == kErrorInvalidState;
+}
+
+}  // namespace
+
+StartFailureDecision DecideStartFailure(StartStep step, std::uint32_t error, int attempt,
+                                        const std::wstring& userDataFolder) {
+  if (IsTransient(error) && attempt < 2) return {true, {}};
+  std::wstring message = WhatFailed(step);
+  message += L" (error " + ErrorCode(error) + L").\n\n";
+  if (error == kErrorAccessDenied) {
+    message += L"It cannot write its browser data to\n" + userDataFolder +
+               L"\n\nMove Vantor to a folder you can write to (your Documents, for example), "
+               L"then start it again.";
+  } else if (IsTransient(error)) {
+    message += kLaterAdvice;
+  } else {
+    message += kRepairAdvice;
+  }
+  return {false, std::move(message)};
+}
+
+RecoveryAction CrashRecovery::Decide(int failedKind, std::int64_t nowMilliseconds) {
+  RecoveryAction action = RecoveryAction::None;
+  switch (static_cast<ProcessFailedKind>(failedKind)) {
+    case ProcessFailedKind::BrowserProcessExited:
+      action = RecoveryAction::Recreate;
+      break;
+    case ProcessFailedKind::RenderProcessExited:
+    case ProcessFailedKind::RenderProcessUnresponsive:
+      action = RecoveryAction::Reload;
+      break;
+    default:
+      return RecoveryAction::None;
+  }
+  while (!recent_.empty() && nowMilliseconds - recent_.front() >= window_) recent_.pop_front();
+  if (static_cast<int>(recent_.size()) >= max_) return RecoveryAction::GiveUp;
+  recent_.push_back(nowMilliseconds);
+  return action;
+}
+
+std::wstring CrashLoopMessage(const std::wstring& logPath) {
+  return L"The game's browser stopped working again and again, so Vantor stopped restarting "
+         L"it.\n\nStart Vantor again. If this keeps happening, repair the Microsoft Edge WebView2 "
+         L"Runtime and update your graphics driver.\n\nWhat happened is written in\n" +
+         logPath;
+}
+
+std::string DescribeRecovery(int failedKind, RecoveryAction action) {
+  std::string what;
+  switch (static_cast<ProcessFailedKind>(failedKind)) {
+    case ProcessFailedKind::BrowserProcessExited:
+      what = "browser process exited";
+      break;
+    case ProcessFailedKind::RenderProcessExited:
+      what = "render process exited";
+      break;
+    case ProcessFailedKind::RenderProcessUnresponsive:
+      what = "render process unresponsive";
+      break;
+    default:
+      what = "browser helper process failed (kind " + std::to_string(failedKind) + ")";
+      break;
+  }
+  switch (action) {
+    case RecoveryAction::None:
+      return what + ": the runtime recovers it";
+    case RecoveryAction::Reload:
+      return what + ": reloading the page";
+    case RecoveryAction::Recreate:
+      return what + ": starting the browser again";
+    case RecoveryAction::GiveUp:
+      break;
+  }
+  return what + ": too many failures within a minute, giving up";
+}
+
+}  // namespace vantor

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+namespace vantor {
+
+// --- start-up -------------------------------------------------------------------
+
+// The steps of bringing the web view up, each of which can fail.
+enum class StartStep {
+  Environment,  // CreateCoreWebView2EnvironmentWithOptions and its completion
+  Controller,   // CreateCoreWebView2Controller and its completion
+  WebView,      // the controller's web view and the interfaces the set-up needs
+};
+
+struct StartFailureDecision {
+  bool retry = false;    // try the same step once more
+  std::wstring message;  // otherwise: what the player reads before the program ends
+};
+
+inline constexpr std::uint32_t kErrorAbort = 0x80004004;         // E_ABORT
+inline constexpr std::uint32_t kErrorAccessDenied = 0x80070005;  // E_ACCESSDENIED
+inline constexpr std::uint32_t kErrorFileNotFound = 0x80070002;  // ERROR_FILE_NOT_FOUND
+inline constexpr std::uint32_t kErrorInvalidState = 0x8007139F;  // ERROR_INVALID_STATE
+inline constexpr std::uint32_t kErrorNoInterface = 0x80004002;   // E_NOINTERFACE
+
+// What to do after `step` failed with `error` on its `attempt`-th try (1 or
+// more). The runtime aborts a creation while it updates itself or while its
+// browser process is being replaced; one more try then usually works.
+StartFailureDecision DecideStartFailure(StartStep step, std::uint32_t error, int attempt,
+                                        const std::wstring& userDataFolder);
+
+inline constexpr wchar_t kStartFailureCaption[] = L"Vantor could not start the game";
+// The exit code of a start that failed: the window never showed the game.
+inline constexpr int kStartFailureExitCode = 2;
+
+// --- crashes --------------------------------------------------------------------
+
+// COREWEBVIEW2_PROCESS_FAILED_KIND, as the runtime reports it.
+enum class ProcessFailedKind : int {
+  BrowserProcessExited = 0,
+  RenderProcessExited = 1,
+  RenderProcessUnresponsive = 2,
+  FrameRenderProcessExited = 3,
+  UtilityProcessExited = 4,
+  SandboxHelperProcessExited = 5,
+  GpuProcessExited = 6,
+};
+
+enum class RecoveryAction {
+  None,      // the runtime recovers by itself (a frame, the GPU, a helper)
+  Reload,    // the page's renderer died or hangs: load the page again
+  Recreate,  // the browser is gone: environment, controller and web view anew
+  GiveUp,    // too many in a row: tell the player and end
+};
+
+// Decides each failure of the browser's processes; bounds a crash loop to
+// `maxRecoveries` recoveries within `windowMilliseconds`.
+class CrashRecovery {
+ public:
+  explicit CrashRecovery(int maxRecoveries = 3, std::int64_t windowMilliseconds = 60000)
+      : max_(maxRecoveries), window_(windowMilliseconds) {}
+
+  RecoveryAction Decide(int failedKind, std::int64_t nowMilliseconds);
+
+ private:
+  int max_;
+  std::int64_t window_;
+  std::deque<std::int64_t> recent_;
+};
+
+// What the player reads when recovery gave up.
+std::wstring CrashLoopMessage(const std::wstring& logPath);
+inline constexpr wchar_t kCrashLoopCaption[] = L"Vantor stopped the game's browser";
+inline constexpr int kCrashLoopExitCode = 3;
+
+// Log lines: "render process exited: reloading the page".
+std::string DescribeRecovery(int failedKind, RecoveryAction action);
+
+}  // namespace vantor

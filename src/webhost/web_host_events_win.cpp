@@ -1,0 +1,144 @@
+// The handlers the web host registers, and what each event becomes.
+#include "common/co_task_string_win.h"
+#include "common/hresult_win.h"
+#include "common/log.h"
+#include "input/shortcut_keys.h"
+#include "webhost/com_handler_win.h"
+#include "webhost/page_scripts.h"
+#include "webhost/web_host_win.h"
+
+namespace vantor {
+
+namespace {
+
+using Microsoft::WRL::ComPtr;
+using Removals = std::vector<std::function<void()>>;
+
+// Registers a new handler for one event of `source` and keeps the way to
+// remove it again with its token.
+template <typename Handler, typename Source, typename Function>
+void AddHandler(Source* source,
+                HRESULT (STDMETHODCALLTYPE Source::*add)(Handler*, EventRegistrationToken*),
+                HRESULT (STDMETHODCALLTYPE Source::*remove)(EventRegistrationToken), REFIID iid,
+                const char* event, Function&& function, Removals& removals) {
+  auto handler = MakeHandler<Handler>(iid, std::forward<Function>(function));
+  EventRegistrationToken token{};
+  if (!Succeeded((source->*add)(handler.Get(), &token), event, "that event goes unheard")) {
+    return;
+  }
+  ComPtr<Source> held(source);
+  removals.push_back([held, remove, token, event] {
+    Succeeded((held.Get()->*remove)(token), event, "the runtime drops it at close");
+  });
+}
+
+}  // namespace
+
+void WebHost::RegisterHandlers(ICoreWebView2_2* webview2) {
+  AddHandler(
+      webview2, &ICoreWebView2_2::add_DOMContentLoaded, &ICoreWebView2_2::remove_DOMContentLoaded,
+      IID_ICoreWebView2DOMContentLoadedEventHandler, "DOMContentLoaded handler",
+      [this](ICoreWebView2*, ICoreWebView2DOMContentLoadedEventArgs*) {
+        return OnDocumentLoaded();
+      },
+      removals_);
+  AddHandler(
+      webview_.Get(), &ICoreWebView2::add_WebMessageReceived,
+      &ICoreWebView2::remove_WebMessageReceived, IID_ICoreWebView2WebMessageReceivedEventHandler,
+      "WebMessageReceived handler",
+      [this](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs* args) {
+        return OnWebMessageReceived(args);
+      },
+      removals_);
+  AddHandler(
+      controller_.Get(), &ICoreWebView2Controller::add_AcceleratorKeyPressed,
+      &ICoreWebView2Controller::remove_AcceleratorKeyPressed,
+      IID_ICoreWebView2AcceleratorKeyPressedEventHandler, "AcceleratorKeyPressed handler",
+      [this](ICoreWebView2Controller*, ICoreWebView2AcceleratorKeyPressedEventArgs* args) {
+        return OnAcceleratorKeyPressed(args);
+      },
+      removals_);
+  AddSwapFilter();
+  AddHandler(
+      webview_.Get(), &ICoreWebView2::add_WebResourceRequested,
+      &ICoreWebView2::remove_WebResourceRequested,
+      IID_ICoreWebView2WebResourceRequestedEventHandler, "WebResourceRequested handler",
+      [this](ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* args) {
+        return OnWebResourceRequested(args);
+      },
+      removals_);
+  AddHandler(
+      webview_.Get(), &ICoreWebView2::add_ProcessFailed, &ICoreWebView2::remove_ProcessFailed,
+      IID_ICoreWebView2ProcessFailedEventHandler, "ProcessFailed handler",
+      [this](ICoreWebView2*, ICoreWebView2ProcessFailedEventArgs* args) {
+        return OnProcessFailed(args);
+      },
+      removals_);
+}
+
+void WebHost::RemoveHandlers() {
+  Removals removals = std::move(removals_);
+  removals_.clear();
+  for (auto& remove : removals) remove();
+}
+
+HRESULT WebHost::OnDocumentLoaded() {
+  RunScript(kLoadObserverScript);
+  RunScript(kInputListenerScript);
+  RunScript(kResolutionClampScript);
+  events_.OnDocumentLoaded();
+  return S_OK;
+}
+
+HRESULT WebHost::OnWebMessageReceived(ICoreWebView2WebMessageReceivedEventArgs* args) {
+  CoTaskString source;
+  CoTaskString text;
+  // Anything but a string, or a document whose address is unknown, is ignored.
+  // The text itself is never logged: a page could fill the disk with it.
+  if (FAILED(args->get_Source(source.Put())) || source.Empty()) return S_OK;
+  if (FAILED(args->TryGetWebMessageAsString(text.Put())) || text.Empty()) return S_OK;
+  events_.OnPageMessage(source.View(), text.View());
+  return S_OK;
+}
+
+HRESULT WebHost::OnAcceleratorKeyPressed(ICoreWebView2AcceleratorKeyPressedEventArgs* args) {
+  UINT key = 0;
+  INT lParam = 0;
+  if (FAILED(args->get_VirtualKey(&key)) || FAILED(args->get_KeyEventLParam(&lParam))) {
+    return S_OK;
+  }
+  if (IsKeyRelease(lParam)) events_.OnShortcutReleased(key);
+  return S_OK;
+}
+
+HRESULT WebHost::OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args) {
+  COREWEBVIEW2_PROCESS_FAILED_KIND kind{};
+  if (!Succeeded(args->get_ProcessFailedKind(&kind), "Reading a process failure",
+                 "treating it as the browser's")) {
+    kind = COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED;
+  }
+  const int failedKind = static_cast<int>(kind);
+  const RecoveryAction action =
+      recovery_.Decide(failedKind, static_cast<std::int64_t>(GetTickCount64()));
+  applog::Write(DescribeRecovery(failedKind, action));
+  switch (action) {
+    case RecoveryAction::None:
+      break;
+    case RecoveryAction::Reload:
+      events_.OnPageLost();
+      Reload();
+      break;
+    case RecoveryAction::Recreate:
+      events_.OnPageLost();
+      // Not inside the failed web view's own event.
+      post_([this] { Recreate(); });
+      break;
+    case RecoveryAction::GiveUp:
+      events_.OnPageLost();
+      Fail(CrashLoopMessage(applog::Path().wstring()), kCrashLoopCaption, kCrashLoopExitCode);
+      break;
+  }
+  return S_OK;
+}
+
+}  // namespace vantor

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <wrl/client.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "webhost/recovery.h"
+#include "webhost/webview2_win.h"
+
+namespace vantor {
+
+// What the web host reports to its owner. Called from WebView2 handlers on
+// the UI thread: an owner posts anything it shows to the player.
+class WebHostEvents {
+ public:
+  virtual ~WebHostEvents() = default;
+  virtual void OnPageMessage(std::wstring_view sourceUri, std::wstring_view text) = 0;
+  virtual void OnShortcutReleased(unsigned virtualKey) = 0;
+  // A new document in the page: it holds no pointer lock yet.
+  virtual void OnDocumentLoaded() = 0;
+  // The page is gone for now (a crash being recovered): release the mouse.
+  virtual void OnPageLost() = 0;
+  // The web view cannot be brought (back) up: tell the player, then end.
+  virtual void OnWebHostFailed(const std::wstring& message, const std::wstring& caption,
+                               int exitCode) = 0;
+};
+
+// The game's web view in the main window: the WebView2 environment,
+// controller and web view, the handlers registered on them and their tokens,
+// the scripts every document gets, the resource swapper and crash recovery.
+class WebHost {
+ public:
+  // `post` runs work later on the UI thread, outside any WebView2 callback.
+  using Post = std::function<void(std::function<void()>)>;
+  WebHost(WebHostEvents& events, Post post) : events_(events), post_(std::move(post)) {}
+  ~WebHost() { Close(); }
+  WebHost(const WebHost&) = delete;
+  WebHost& operator=(const WebHost&) = delete;
+
+  // Starts creating the web view in `parent`, with its browser data in
+  // `userDataFolder`; the rest follows in completions.
+  void Start(HWND parent, std::wstring userDataFolder);
+  // Removes every handler, closes the controller and lets go of everything.
+  void Close();
+  bool Ready() const { return webview_ != nullptr; }
+
+  void Resize(const RECT& bounds);
+  // Calls into the page; each does nothing until the web view exists.
+  void Navigate(const std::wstring& uri);
+  void Reload();
+  void OpenDevTools();
+  void RunScript(const std::wstring& script);
+  // At the mouse's report rate: a failure is not logged.
+  void PostJson(const std::wstring& json) noexcept;
+
+ private:
+  void CreateEnvironment();
+  HRESULT OnEnvironmentCreated(HRESULT result, ICoreWebView2Environment* created);
+  void CreateController();
+  HRESULT OnControllerCreated(HRESULT result, ICoreWebView2Controller* created);
+  bool SetUpWebView();
+  void ConfigureSettings();
+  void RegisterHandlers(ICoreWebView2_2* webview2);
+  void AddSwapFilter();
+  void RemoveHandlers();
+  void ReleaseAll();
+  // A step failed: retry once where that helps, otherwise tell and end.
+  void OnStartFailed(StartStep step, HRESULT result, int attempts, void (WebHost::*retry)());
+  void Fail(const std::wstring& message, const wchar_t* caption, int exitCode);
+
+  HRESULT OnDocumentLoaded();
+  HRESULT OnWebMessageReceived(ICoreWebView2WebMessageReceivedEventArgs* args);
+  HRESULT OnAcceleratorKeyPressed(ICoreWebView2AcceleratorKeyPressedEventArgs* args);
+  HRESULT OnWebResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args);
+  HRESULT OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args);
+  void Recreate();
+
+  WebHostEvents& events_;
+  Post post_;
+  unsigned generation_ = 0;  // completions of an abandoned start are ignored
+  HWND parent_ = nullptr;
+  std::wstring userDataFolder_;
+  int environmentAttempts_ = 0;
+  int controllerAttempts_ = 0;
+  bool closed_ = false;
+  CrashRecovery recovery_;
+
+  Microsoft::WRL::ComPtr<ICoreWebView2Environment> environment_;
+  Microsoft::WRL::ComPtr<ICoreWebView2Controller> controller_;
+  Microsoft::WRL::ComPtr<ICoreWebView2> webview_;
+  Microsoft::WRL::ComPtr<ICoreWebView2_2> webview2_;
+  // One per registered handler: removes it with the token it was given.
+  std::vector<std::function<void()>> removals_;
+};
+
+}  // namespace vantor
