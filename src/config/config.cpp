@@ -4,6 +4,7 @@
 
 #include "common/atomic_file.h"
 #include "common/files.h"
+#include "common/log.h"
 #include "common/text.h"
 
 namespace vantor {
@@ -132,7 +133,11 @@ bool Config::KeepUsersFile() {
 bool Config::Save() {
   // Never replace a file we could not keep.
   const bool saved = KeepUsersFile() && WriteFileAtomically(path, Serialize(document));
-  if (!saved && !saveFailureSeen) saveFailureSeen = saveWarningPending = true;
+  if (!saved) {
+    applog::Write("settings: could not save " + path.u8string() +
+                  "; the change applies until Vantor closes");
+    if (!saveFailureSeen) saveFailureSeen = saveWarningPending = true;
+  }
   return saved;
 }
 

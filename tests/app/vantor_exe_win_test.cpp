@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "common/files.h"
+#include "support/message_box.h"
 #include "support/temp_folder.h"
 
 namespace vantor {
@@ -15,28 +16,6 @@ namespace fs = std::filesystem;
 
 // The build copies the program under test beside the test executables.
 fs::path BuiltProgramFolder() { return fs::path(GetExecutableFolder()) / L"program"; }
-
-struct Dialog {
-  HWND window = nullptr;
-  std::wstring text;
-};
-
-// The warning box, once it shows: a dialog (class #32770) with that caption,
-// owned by no window, whose static text control carries the message.
-Dialog WaitForDialog(const wchar_t* caption, DWORD processId, int milliseconds) {
-  for (int waited = 0; waited < milliseconds; waited += 50) {
-    HWND box = FindWindowW(L"#32770", caption);
-    DWORD owner = 0;
-    if (box != nullptr) GetWindowThreadProcessId(box, &owner);
-    if (box != nullptr && owner == processId) {
-      wchar_t text[256] = {};
-      GetDlgItemTextW(box, 0xFFFF, text, 256);  // the message's static control
-      return {box, text};
-    }
-    Sleep(50);
-  }
-  return {};
-}
 
 TEST(VantorExe, WithoutWebViewRuntimeOrInstallerWarnsAndExitsWithOne) {
   test::TempFolder folder;
@@ -50,12 +29,11 @@ TEST(VantorExe, WithoutWebViewRuntimeOrInstallerWarnsAndExitsWithOne) {
   ASSERT_TRUE(CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
                              folder.path().wstring().c_str(), &startup, &process));
 
-  const Dialog box = WaitForDialog(L"Failed to install webview", process.dwProcessId, 30000);
+  const test::Dialog box = test::WaitForDialog(process.dwProcessId, 30000);
   EXPECT_NE(box.window, nullptr) << "no warning appeared";
-  if (box.window != nullptr) {
-    EXPECT_EQ(box.text, L"Failed to install webview");
-    PostMessageW(box.window, WM_COMMAND, IDOK, 0);
-  }
+  EXPECT_EQ(box.caption, L"Failed to install webview");
+  EXPECT_EQ(box.text, L"Failed to install webview");
+  test::Answer(box);
   DWORD code = STILL_ACTIVE;
   if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
     TerminateProcess(process.hProcess, 99);

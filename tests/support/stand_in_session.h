@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/files.h"
+#include "support/message_box.h"
 #include "support/temp_folder.h"
 
 namespace vantor::test {
@@ -152,6 +153,13 @@ class StandInSession {
     return nullptr;
   }
 
+  // The program's message box, read and answered with OK.
+  Dialog AnswerMessageBox(int milliseconds = 20000) {
+    const Dialog box = WaitForDialog(process_.dwProcessId, milliseconds);
+    Answer(box);
+    return box;
+  }
+
   // Closes the window as a user would and returns the exit code.
   DWORD CloseAndWait() {
     PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
@@ -202,5 +210,13 @@ class StandInSession {
   TempFolder folder_;
   PROCESS_INFORMATION process_{};
 };
+
+// Nothing left referenced, released twice, called from another thread, or
+// called that the program should not call.
+inline void ExpectCleanRecord(const StandInSession& session) {
+  EXPECT_EQ(Kinds(session.Lines(), {"leak"}), std::vector<RecordLine>{}) << session.Dump();
+  EXPECT_EQ(Kinds(session.Lines(), {"breach"}), std::vector<RecordLine>{});
+  EXPECT_EQ(Kinds(session.Lines(), {"unexpected"}), std::vector<RecordLine>{});
+}
 
 }  // namespace vantor::test

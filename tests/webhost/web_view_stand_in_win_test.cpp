@@ -25,9 +25,7 @@ void ExpectCleanExit(StandInSession& session) {
   EXPECT_EQ(session.CloseAndWait(), 0u);
   EXPECT_TRUE(session.WaitFor({"exit"}, 5000));
   EXPECT_TRUE(session.WaitFor({"call", "ICoreWebView2Controller::Close"}, 0));
-  EXPECT_EQ(Kinds(session.Lines(), {"leak"}), Lines{}) << session.Dump();
-  EXPECT_EQ(Kinds(session.Lines(), {"breach"}), Lines{});
-  EXPECT_EQ(Kinds(session.Lines(), {"unexpected"}), Lines{});
+  test::ExpectCleanRecord(session);
 }
 
 TEST(StandInSetUp, AsksForTheRuntimeThenSetsUpTheWebViewInOrder) {
@@ -213,6 +211,46 @@ TEST(StandInShortcuts, AcceleratorKeysActOnReleaseOnly) {
   session.Send("key 1 122 0xC0570001");
   EXPECT_EQ(session.ConfigBytes(), "{\r\n    \"Fullscreen Mode\": false\r\n}\r\n");
   ExpectCleanExit(session);
+}
+
+RecordLine LastBounds(const Lines& lines) {
+  RecordLine last;
+  for (const RecordLine& line : Calls(lines)) {
+    if (line[1] == "ICoreWebView2Controller::put_Bounds") last = line;
+  }
+  return last;
+}
+
+std::string ClientArea(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return "0,0," + std::to_string(client.right) + "," + std::to_string(client.bottom);
+}
+
+// The web view covers the whole client area from the first frame, and in
+// fullscreen that is the whole 1920 x 1080 screen, after every F11 too.
+TEST(StandInWindowModes, TheWebViewFillsTheClientAreaAtStartAndAfterEachF11) {
+  for (const char* settings : {"", R"({"Fullscreen Mode": false})"}) {
+    StandInSession session({"", settings});
+    session.StartAndWaitForNavigation();
+    bool fullscreen = *settings == '\0';
+    for (int press = 0; press <= 2; ++press) {
+      if (press > 0) {
+        session.Send("key 1 122 0xC0570001");
+        fullscreen = !fullscreen;
+      }
+      const std::string client = ClientArea(session.MainWindow());
+      if (fullscreen) {
+        EXPECT_EQ(client, "0,0,1920,1080") << press;
+      } else {
+        EXPECT_NE(client, "0,0,1632,918") << press;  // the frame takes its share
+      }
+      EXPECT_EQ(LastBounds(session.Lines()),
+                (RecordLine{"call", "ICoreWebView2Controller::put_Bounds", client}))
+          << press;
+    }
+    ExpectCleanExit(session);
+  }
 }
 
 TEST(StandInShortcuts, DeveloperToolsInDeveloperModeThroughBothRoutes) {

@@ -1,0 +1,211 @@
+// Vantor.exe over the WebView2 stand-in (a test double of the runtime) when
+// the runtime fails: at start-up, and when its processes die later.
+#include <shlobj.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "support/stand_in_session.h"
+#include "webhost/expected_page_scripts.h"
+
+namespace vantor {
+namespace {
+
+using test::Kinds;
+using test::RecordLine;
+using test::StandInSession;
+using Lines = std::vector<RecordLine>;
+
+size_t Count(const Lines& lines, const std::string& kind, const std::string& what) {
+  size_t n = 0;
+  for (const RecordLine& line : lines) n += line.size() > 1 && line[0] == kind && line[1] == what;
+  return n;
+}
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+bool Has(const std::wstring& text, const std::wstring& part) {
+  return text.find(part) != std::wstring::npos;
+}
+
+// --- start-up ----------------------------------------------------------------------
+
+struct StartFailureCase {
+  const char* name;
+  const char* options;
+  int environmentCalls;
+  const wchar_t* caption;
+  const wchar_t* says;
+  const char* logged;
+};
+void PrintTo(const StartFailureCase& c, std::ostream* os) { *os << c.name; }
+
+class StartFailure : public ::testing::TestWithParam<StartFailureCase> {};
+
+// Each failure ends in one message, then exit code 2 through the normal
+// teardown: the window closes, nothing stays referenced, and no black window
+// is left behind.
+TEST_P(StartFailure, EndsInItsMessageAndExitCodeWithNothingLeft) {
+  const StartFailureCase& c = GetParam();
+  StandInSession session({c.options, ""});
+  session.Start();
+  const test::Dialog box = session.AnswerMessageBox();
+  ASSERT_NE(box.window, nullptr) << "no message\n" << session.Dump();
+  EXPECT_EQ(box.caption, c.caption);
+  EXPECT_TRUE(Has(box.text, c.says)) << std::string(box.text.begin(), box.text.end());
+  EXPECT_EQ(session.WaitForExit(), 2u);
+  EXPECT_TRUE(session.WaitFor({"exit"}, 5000));
+  EXPECT_EQ(Count(session.Lines(), "call", "CreateCoreWebView2EnvironmentWithOptions"),
+            static_cast<size_t>(c.environmentCalls));
+  EXPECT_EQ(Count(session.Lines(), "call", "ICoreWebView2::Navigate"), 0u);
+  test::ExpectCleanRecord(session);
+  EXPECT_TRUE(Has(session.LogText(), c.logged)) << session.LogText();
+  EXPECT_TRUE(Has(session.LogText(), "Vantor ending with code 2\r\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Injected, StartFailure,
+    ::testing::Values(
+        StartFailureCase{"runtime_broken", "environment-fails=0x80070002", 1,
+                         L"Vantor could not start the game",
+                         L"Vantor could not start the Microsoft Edge WebView2 Runtime (error "
+                         L"0x80070002).\n\nRepair or reinstall",
+                         "Creating the WebView2 environment failed: 0x80070002"},
+        StartFailureCase{"updating_twice", "environment-fails=0x80004004", 2,
+                         L"Vantor could not start the game", L"Try again in a few minutes.",
+                         "Creating the WebView2 environment failed: 0x80004004"},
+        StartFailureCase{"folder_refused", "controller-fails=0x80070005", 1,
+                         L"Vantor could not start the game",
+                         L"It cannot write its browser data to\n",
+                         "Creating the WebView2 controller failed: 0x80070005"},
+        StartFailureCase{"no_controller", "controller-null", 1, L"Vantor could not start the game",
+                         L"Vantor could not open the game's view in its window (error "
+                         L"0x80004003).",
+                         "Creating the WebView2 controller failed: 0x80004003"},
+        StartFailureCase{"old_runtime", "no-controller2", 1,
+                         L"Vantor needs a newer WebView2 runtime",
+                         L"does not provide ICoreWebView2Controller2 (background colour)",
+                         "Asking for ICoreWebView2Controller2 failed: 0x80004002"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+void ExpectCleanExit(StandInSession& session) {
+  EXPECT_EQ(session.CloseAndWait(), 0u);
+  EXPECT_TRUE(session.WaitFor({"exit"}, 5000));
+  test::ExpectCleanRecord(session);
+}
+
+TEST(StartRetry, ACreationAbortedOnceIsTriedAgainAndTheGameLoads) {
+  StandInSession session({"environment-fails=0x80004004:1", ""});
+  session.StartAndWaitForNavigation();
+  EXPECT_EQ(Count(session.Lines(), "call", "CreateCoreWebView2EnvironmentWithOptions"), 2u);
+  const std::string log = session.LogText();
+  EXPECT_TRUE(Has(log, " Creating the WebView2 environment failed: 0x80004004")) << log;
+  EXPECT_TRUE(Has(log, ". trying once more\r\n")) << log;
+  ExpectCleanExit(session);
+}
+
+std::filesystem::path LocalAppData() {
+  PWSTR folder = nullptr;
+  SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &folder);
+  std::filesystem::path path(folder);
+  CoTaskMemFree(folder);
+  return path;
+}
+
+TEST(StartFallback, ABrowserDataFolderThatCannotBeMadeMovesToTheUsersOwn) {
+  StandInSession session;
+  // A file where the folder should be: the folder cannot be created.
+  test::WriteBytes(session.Folder() / "cache", "not a folder");
+  session.StartAndWaitForNavigation();
+  const std::filesystem::path own = LocalAppData() / "Vantor" / "cache";
+  EXPECT_TRUE(session.WaitFor(
+      {"call", "CreateCoreWebView2EnvironmentWithOptions", "(null)", own.u8string()}, 0))
+      << session.Dump();
+  EXPECT_TRUE(Has(session.LogText(), "cannot be written, using " + own.u8string() + "\r\n"))
+      << session.LogText();
+  ExpectCleanExit(session);
+}
+
+// --- crashes -----------------------------------------------------------------------
+
+constexpr char kGame[] = "https://vantor.io/";
+
+TEST(CrashRecovery, ARenderProcessFailureReloadsThePage) {
+  StandInSession session;
+  session.StartAndWaitForNavigation();
+  for (const char* kind : {"process-failed 1", "process-failed 2"}) {
+    const Lines calls = Kinds(session.Send(kind), {"call"});
+    EXPECT_EQ(calls, (Lines{{"call", "ICoreWebView2ProcessFailedEventArgs::get_ProcessFailedKind"},
+                            {"call", "ICoreWebView2::Reload"}}))
+        << kind;
+  }
+  // A GPU process the runtime restarts by itself changes nothing.
+  EXPECT_EQ(Kinds(session.Send("process-failed 6"), {"call"}),
+            (Lines{{"call", "ICoreWebView2ProcessFailedEventArgs::get_ProcessFailedKind"}}));
+  const std::string log = session.LogText();
+  EXPECT_TRUE(Has(log, " render process exited: reloading the page\r\n")) << log;
+  EXPECT_TRUE(Has(log, " render process unresponsive: reloading the page\r\n"));
+  ExpectCleanExit(session);
+}
+
+TEST(CrashRecovery, ABrowserProcessFailureRecreatesTheWebViewInTheSameWindow) {
+  StandInSession session;
+  session.StartAndWaitForNavigation();
+  const HWND window = session.MainWindow();
+  session.Send("process-failed 0");
+  ASSERT_TRUE(session.WaitFor({"complete", "CreateCoreWebView2Controller"}));
+  // Wait for the second navigation.
+  for (int i = 0; i < 500 && Count(session.Lines(), "call", "ICoreWebView2::Navigate") < 2; ++i) {
+    Sleep(20);
+  }
+  const Lines lines = session.Lines();
+  EXPECT_EQ(Count(lines, "call", "ICoreWebView2::Navigate"), 2u) << session.Dump();
+  EXPECT_EQ(Count(lines, "call", "CreateCoreWebView2EnvironmentWithOptions"), 2u);
+  EXPECT_EQ(Count(lines, "call", "ICoreWebView2::AddScriptToExecuteOnDocumentCreated"), 2u);
+  // The old handlers were removed with their tokens, the old controller closed.
+  for (const char* removed :
+       {"ICoreWebView2_2::remove_DOMContentLoaded", "ICoreWebView2::remove_WebMessageReceived",
+        "ICoreWebView2Controller::remove_AcceleratorKeyPressed",
+        "ICoreWebView2::remove_WebResourceRequested", "ICoreWebView2::remove_ProcessFailed"}) {
+    EXPECT_EQ(Count(lines, "call", removed), 1u) << removed;
+  }
+  for (const char* added :
+       {"ICoreWebView2_2::add_DOMContentLoaded", "ICoreWebView2::add_WebMessageReceived",
+        "ICoreWebView2Controller::add_AcceleratorKeyPressed",
+        "ICoreWebView2::add_WebResourceRequested", "ICoreWebView2::add_ProcessFailed"}) {
+    EXPECT_EQ(Count(lines, "call", added), 2u) << added;
+  }
+  EXPECT_EQ(Count(lines, "call", "ICoreWebView2Controller::Close"), 1u);
+  EXPECT_EQ(session.MainWindow(), window);
+  // The new web view hears the page as the first did.
+  const Lines menu =
+      Kinds(session.Send(std::string("web-message ") + kGame + " clientLoaded"), {"call"});
+  ASSERT_EQ(menu.size(), 6u);
+  EXPECT_EQ(menu[2], (RecordLine{"call", "ICoreWebView2::ExecuteScript",
+                                 test::kExpectedVersionBanner, "no handler"}));
+  EXPECT_TRUE(Has(session.LogText(), " browser process exited: starting the browser again\r\n"));
+  ExpectCleanExit(session);
+}
+
+TEST(CrashRecovery, FourFailuresInAMinuteStopWithTheMessageAndTheLogsPath) {
+  StandInSession session;
+  session.StartAndWaitForNavigation();
+  for (int i = 0; i < 3; ++i) session.Send("process-failed 1");
+  session.Send("process-failed 1");
+  const test::Dialog box = session.AnswerMessageBox();
+  ASSERT_NE(box.window, nullptr) << session.Dump();
+  EXPECT_EQ(box.caption, L"Vantor stopped the game's browser");
+  EXPECT_TRUE(Has(box.text, L"so Vantor stopped restarting it."));
+  EXPECT_TRUE(Has(box.text, (session.Folder() / L"Vantor.log").wstring()))
+      << std::string(box.text.begin(), box.text.end());
+  EXPECT_EQ(session.WaitForExit(), 3u);
+  EXPECT_EQ(Count(session.Lines(), "call", "ICoreWebView2::Reload"), 3u);
+  test::ExpectCleanRecord(session);
+  EXPECT_TRUE(Has(session.LogText(),
+                  " render process exited: too many failures within a minute, giving up\r\n"));
+}
+
+}  // namespace
+}  // namespace vantor
