@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 
 #include "common/files.h"
@@ -13,6 +14,25 @@
 namespace vantor {
 
 namespace fs = std::filesystem;
+
+bool InstallFiles::Write(const fs::path& file, const std::string& bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return !out.fail();
+}
+
+bool InstallFiles::Rename(const fs::path& from, const fs::path& to) {
+  std::error_code error;
+  fs::rename(from, to, error);
+  return !error;
+}
+
+bool InstallFiles::Remove(const fs::path& file) {
+  std::error_code error;
+  fs::remove(file, error);
+  return !error;
+}
 
 namespace {
 
@@ -37,33 +57,40 @@ bool IsInside(const fs::path& inner, const fs::path& folder) {
   return r != resolved.end();
 }
 
-// The file an entry name installs to, or nothing when it is not safe.
-std::optional<fs::path> EntryTarget(const std::string& name, const fs::path& folder) {
+// The file an entry name installs to, or why it is skipped.
+std::optional<fs::path> EntryTarget(const std::string& name, const fs::path& folder,
+                                    std::string& whySkipped) {
   const auto relative = SafeRelativePath(Utf8ToWide(name), kPathSeparator);
-  if (!relative) return std::nullopt;
+  if (!relative) {
+    whySkipped = "not a safe file name";
+    return std::nullopt;
+  }
 #ifdef _WIN32
   const fs::path target = folder / fs::path(*relative);
 #else
   const fs::path target = folder / fs::path(WideToUtf8(*relative));
 #endif
-  if (!IsInside(target, folder)) return std::nullopt;
-  return target;
+  std::error_code error;
+  if (!IsInside(target, folder)) {
+    whySkipped = "it leads out of the program's folder";
+  } else if (!fs::is_directory(target.parent_path(), error)) {
+    whySkipped = "its folder does not exist";
+  } else if (fs::is_directory(target, error)) {
+    whySkipped = "a folder of that name exists";
+  } else {
+    return target;
+  }
+  return std::nullopt;
 }
 
-size_t WriteToStream(void* opaque, mz_uint64, const void* data, size_t size) {
-  auto* out = static_cast<std::ofstream*>(opaque);
-  out->write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-  return *out ? size : 0;
-}
-
-bool Extract(mz_zip_archive& zip, mz_uint index, const fs::path& target) {
-  std::ofstream out(target, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  const bool ok =
-      mz_zip_reader_extract_to_callback(&zip, index, WriteToStream, &out, 0) != MZ_FALSE;
-  out.close();
-  return ok && !out.fail();
-}
+// One file to install: where it goes and where it waits meanwhile.
+struct Planned {
+  std::string name;
+  fs::path target;
+  fs::path staged;
+  bool movedAside = false;  // the old file is "<target>.old" now
+  bool placed = false;      // the new file is at target now
+};
 
 fs::path KeptCopyOf(const fs::path& target) {
   fs::path kept = target;
@@ -71,59 +98,132 @@ fs::path KeptCopyOf(const fs::path& target) {
   return kept;
 }
 
-// Installs one entry: the old file moves aside first (a running executable can
-// be renamed but not written), and comes back if the new one cannot be written.
-void InstallEntry(mz_zip_archive& zip, mz_uint index, const std::string& name,
-                  const fs::path& target, InstallReport& report) {
-  std::error_code error;
-  if (!fs::is_directory(target.parent_path(), error)) {
-    report.skipped.push_back(name);
-    return;
+struct ZipReader {
+  mz_zip_archive zip{};
+  bool open = false;
+  ~ZipReader() {
+    if (open) mz_zip_reader_end(&zip);
   }
-  const fs::path kept = KeptCopyOf(target);
-  bool movedAside = false;
-  if (fs::exists(target, error)) {
-    fs::remove(kept, error);  // a leftover the clean-up could not take yet
-    fs::rename(target, kept, error);
-    movedAside = !error;
+};
+
+// Unpacks every planned entry into the staging folder; false at the first
+// one that cannot be read (a CRC mismatch included) or written.
+bool Stage(mz_zip_archive& zip, const std::vector<mz_uint>& indexes, std::vector<Planned>& plan,
+           InstallFiles& files, InstallReport& report) {
+  for (size_t i = 0; i < plan.size(); ++i) {
+    size_t size = 0;
+    std::unique_ptr<void, decltype(&mz_free)> data(
+        mz_zip_reader_extract_to_heap(&zip, indexes[i], &size, 0), &mz_free);
+    if (!data) {
+      report.failed.push_back(plan[i].name);
+      report.log.push_back("update: " + plan[i].name +
+                           " cannot be unpacked (a damaged archive); nothing was replaced");
+      return false;
+    }
+    if (!files.Write(plan[i].staged, std::string(static_cast<const char*>(data.get()), size))) {
+      report.failed.push_back(plan[i].name);
+      report.log.push_back("update: " + plan[i].name +
+                           " cannot be written beside the program; nothing was replaced");
+      return false;
+    }
   }
-  if (Extract(zip, index, target)) {
-    report.installed.push_back(name);
-    return;
+  return true;
+}
+
+// Puts back everything the swap had moved, newest first.
+void RollBack(std::vector<Planned>& plan, InstallFiles& files, InstallReport& report) {
+  report.rolledBack = true;
+  for (auto it = plan.rbegin(); it != plan.rend(); ++it) {
+    if (it->placed && !files.Remove(it->target)) {
+      report.log.push_back("update: the new " + it->name + " could not be removed again");
+    }
+    if (it->movedAside && !files.Rename(KeptCopyOf(it->target), it->target)) {
+      report.log.push_back("update: the old " + it->name + " could not be put back; it is " +
+                           KeptCopyOf(it->target).filename().u8string());
+    }
   }
-  report.failed.push_back(name);
-  if (movedAside) {
-    fs::remove(target, error);
-    fs::rename(kept, target, error);
+}
+
+// Moves each old file aside and its new one into place; on the first failure
+// rolls everything back.
+bool Swap(std::vector<Planned>& plan, InstallFiles& files, InstallReport& report) {
+  for (Planned& item : plan) {
+    std::error_code error;
+    if (fs::exists(item.target, error)) {
+      const fs::path kept = KeptCopyOf(item.target);
+      if (fs::exists(kept, error)) files.Remove(kept);  // left by an earlier update
+      if (!files.Rename(item.target, kept)) {
+        report.failed.push_back(item.name);
+        report.log.push_back("update: " + item.name + " cannot be moved aside (in use?)");
+        RollBack(plan, files, report);
+        return false;
+      }
+      item.movedAside = true;
+    }
+    if (!files.Rename(item.staged, item.target)) {
+      report.failed.push_back(item.name);
+      report.log.push_back("update: the new " + item.name + " cannot be put in place");
+      RollBack(plan, files, report);
+      return false;
+    }
+    item.placed = true;
   }
+  return true;
 }
 
 }  // namespace
 
 InstallReport InstallArchive(const fs::path& archive, const fs::path& folder) {
+  InstallFiles files;
+  return InstallArchive(archive, folder, files);
+}
+
+InstallReport InstallArchive(const fs::path& archive, const fs::path& folder, InstallFiles& files) {
   InstallReport report;
   const auto bytes = ReadWholeFile(archive);
-  if (!bytes) return report;
-  mz_zip_archive zip{};
-  if (!mz_zip_reader_init_mem(&zip, bytes->data(), bytes->size(), 0)) return report;
+  ZipReader reader;
+  if (bytes) reader.open = mz_zip_reader_init_mem(&reader.zip, bytes->data(), bytes->size(), 0);
+  if (!reader.open) {
+    report.log.push_back("update: the download is not a readable archive; nothing was replaced");
+    return report;
+  }
 
-  const mz_uint count = mz_zip_reader_get_num_files(&zip);
+  const fs::path staging = folder / kUpdateStagingName;
+  std::vector<Planned> plan;
+  std::vector<mz_uint> indexes;
+  const mz_uint count = mz_zip_reader_get_num_files(&reader.zip);
   for (mz_uint index = 0; index < count; ++index) {
     mz_zip_archive_file_stat stat{};
-    if (!mz_zip_reader_file_stat(&zip, index, &stat)) continue;
+    if (!mz_zip_reader_file_stat(&reader.zip, index, &stat)) continue;
     const std::string name = stat.m_filename;
-    if (mz_zip_reader_is_file_a_directory(&zip, index)) {
-      report.skipped.push_back(name);
-      continue;
-    }
-    const auto target = EntryTarget(name, folder);
+    std::string whySkipped = "a folder entry";
+    const auto target = mz_zip_reader_is_file_a_directory(&reader.zip, index)
+                            ? std::nullopt
+                            : EntryTarget(name, folder, whySkipped);
     if (!target) {
       report.skipped.push_back(name);
+      report.log.push_back("update: skipped " + name + ": " + whySkipped);
       continue;
     }
-    InstallEntry(zip, index, name, *target, report);
+    plan.push_back({name, *target, staging / std::to_string(plan.size())});
+    indexes.push_back(index);
   }
-  mz_zip_reader_end(&zip);
+  if (plan.empty()) return report;
+
+  std::error_code error;
+  fs::remove_all(staging, error);
+  if (!fs::create_directory(staging, error)) {
+    report.log.push_back("update: " + staging.u8string() + " cannot be made; nothing was replaced");
+    return report;
+  }
+  const bool done = Stage(reader.zip, indexes, plan, files, report) && Swap(plan, files, report);
+  fs::remove_all(staging, error);
+  if (!done) {
+    if (report.rolledBack) report.log.push_back("update: rolled back; the old release stays");
+    return report;
+  }
+  for (const Planned& item : plan) report.installed.push_back(item.name);
+  report.log.push_back("update: installed " + std::to_string(plan.size()) + " files");
   return report;
 }
 

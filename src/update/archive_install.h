@@ -6,21 +6,42 @@
 
 namespace vantor {
 
-// What installing an update archive did, entry by entry.
-struct InstallReport {
-  std::vector<std::string> installed;  // entry names written
-  std::vector<std::string> skipped;    // unsafe names, folders, missing sub-folders
-  std::vector<std::string> failed;     // could not be written; the old file is back
+// The file operations an installation makes, each of which can fail; the
+// tests make any one of them fail.
+class InstallFiles {
+ public:
+  virtual ~InstallFiles() = default;
+  virtual bool Write(const std::filesystem::path& file, const std::string& bytes);
+  virtual bool Rename(const std::filesystem::path& from, const std::filesystem::path& to);
+  virtual bool Remove(const std::filesystem::path& file);
 };
 
-// Writes each file entry of the zip archive over the file of the same relative
-// name in `folder`, keeping a replaced file as "<name>.old". No folder is
-// created and nothing is ever written outside `folder`: an entry whose name is
-// absolute, has a drive letter, a ":", a "." or ".." segment, or otherwise
-// resolves elsewhere is skipped. An entry that fails to extract gets its old
-// file back, so a failed update never leaves a file missing. A file that is
-// not a readable archive installs nothing.
+// What installing an update archive did.
+struct InstallReport {
+  std::vector<std::string> installed;  // entry names, only when all of them went in
+  std::vector<std::string> skipped;    // unsafe names, folders, missing sub-folders
+  std::vector<std::string> failed;     // the entry that stopped the installation
+  bool rolledBack = false;             // files had moved and were put back
+  std::vector<std::string> log;        // what happened, a line each, for Vantor.log
+};
+
+// The folder beside the program where an archive is unpacked before anything
+// is replaced; the clean-up at start removes one left by a crash.
+inline constexpr char kUpdateStagingName[] = "update.staging";
+
+// Installs the zip archive's file entries over the files of the same relative
+// names in `folder`, all or nothing. Every entry is first unpacked, its CRC
+// checked, into "update.staging"; only when all are there does each target
+// move aside as "<name>.old" and its new file take its place. When any step
+// fails, what had moved is put back: the folder is then the old release, byte
+// for byte. Nothing is written outside `folder` and no folder is created: an
+// entry whose name is absolute, has a drive letter, a ":", a "." or ".."
+// segment or otherwise resolves elsewhere, whose folder is missing, or whose
+// target is a folder, is skipped. A file that is not a readable archive
+// installs nothing.
 InstallReport InstallArchive(const std::filesystem::path& archive,
                              const std::filesystem::path& folder);
+InstallReport InstallArchive(const std::filesystem::path& archive,
+                             const std::filesystem::path& folder, InstallFiles& files);
 
 }  // namespace vantor

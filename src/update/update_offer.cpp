@@ -5,6 +5,8 @@ namespace vantor {
 namespace {
 
 constexpr std::string_view kWhiteSpace = " \t\r\n";
+constexpr std::string_view kDigestFragment = "#sha256=";
+constexpr size_t kDigestLength = 64;
 
 std::string_view Trim(std::string_view text) {
   const size_t first = text.find_first_not_of(kWhiteSpace);
@@ -28,17 +30,40 @@ bool IsHttpsUrl(std::string_view text) {
   return true;
 }
 
+// The digest of a "#sha256=<64 hex>" fragment in lower case; empty otherwise.
+std::string DigestOf(std::string_view fragment) {
+  if (fragment.substr(0, kDigestFragment.size()) != kDigestFragment) return {};
+  const std::string_view hex = fragment.substr(kDigestFragment.size());
+  if (hex.size() != kDigestLength) return {};
+  std::string digest;
+  for (char c : hex) {
+    if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return {};
+    digest += c;
+  }
+  return digest;
+}
+
+UpdateAnswer NoOffer(std::string why) { return {std::nullopt, std::move(why)}; }
+
 }  // namespace
 
 std::string UpdateRequestPath(std::string_view version) {
   return "/v2/index.php?v=" + std::string(version);
 }
 
-std::optional<std::string> UpdateOfferFrom(int status, std::string_view body) {
-  if (status != 200) return std::nullopt;
-  const std::string_view url = Trim(body);
-  if (!IsHttpsUrl(url)) return std::nullopt;
-  return std::string(url);
+UpdateAnswer ReadUpdateAnswer(int status, std::string_view body) {
+  if (status != 200) return NoOffer("the server answered " + std::to_string(status));
+  const std::string_view text = Trim(body);
+  if (text.empty() || text == "0") return NoOffer("the server offers no newer build");
+  if (!IsHttpsUrl(text)) return NoOffer("the answer is not one https URL");
+  const size_t hash = text.find('#');
+  if (hash == std::string_view::npos) return {UpdateOffer{std::string(text), {}}, {}};
+  std::string digest = DigestOf(text.substr(hash));
+  if (digest.empty()) {
+    return NoOffer("the offered URL's fragment is not #sha256= and 64 hex digits");
+  }
+  return {UpdateOffer{std::string(text.substr(0, hash)), std::move(digest)}, {}};
 }
 
 }  // namespace vantor

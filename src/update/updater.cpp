@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include "common/constants.h"
+#include "common/log.h"
 #include "common/version.h"
 #include "update/archive_install.h"
 #include "update/leftovers.h"
@@ -30,22 +31,54 @@ bool Updater::CheckForUpdate() {
     client.enable_server_certificate_verification(true);
     if (!server_.caCertFile.empty()) client.set_ca_cert_path(server_.caCertFile.c_str());
     const httplib::Result result = client.Get(UpdateRequestPath(version).c_str());
-    if (!result) return false;
-    const auto offer = UpdateOfferFrom(result->status, result->body);
-    if (!offer) return false;
-    downloadUrl = *offer;
+    if (!result) {
+      applog::Write("update check: no answer from " + server_.baseUrl + " (" +
+                    httplib::to_string(result.error()) + ")");
+      return false;
+    }
+    const UpdateAnswer answer = ReadUpdateAnswer(result->status, result->body);
+    if (!answer.offer) {
+      applog::Write("update check: no update: " + answer.whyNot);
+      return false;
+    }
+    downloadUrl = answer.offer->url;
+    expectedSha256 = answer.offer->sha256;
+    applog::Write("update check: offered " + downloadUrl +
+                  (expectedSha256.empty() ? " (no digest named)" : " with its SHA-256"));
     return true;
   } catch (const std::exception&) {
+    applog::Write("update check: " + server_.baseUrl + " is not a usable address");
     return false;  // a bad base URL or no memory: no update, start-up goes on
   }
+}
+
+// Why the downloaded archive must not be installed, or empty.
+std::string Updater::RefuseDownload(const DownloadResult& result) const {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(updateZipPath, error);
+  std::string problem = DownloadProblem(result, error ? 0 : size);
+  if (!problem.empty() || expectedSha256.empty()) return problem;
+  const std::string digest = FileSha256(updateZipPath);
+  if (digest != expectedSha256) {
+    return "its SHA-256 is " + (digest.empty() ? std::string("unreadable") : digest) +
+           ", the server named " + expectedSha256;
+  }
+  return {};
 }
 
 void Updater::InstallUpdate() {
   std::error_code ignored;
   std::filesystem::remove(updateZipPath, ignored);
-  // A failed download replaces nothing; the program restarts as it was.
-  if (!downloadUrl.empty() && platform_.Download(downloadUrl, updateZipPath)) {
-    InstallArchive(updateZipPath, folder_);
+  if (downloadUrl.empty()) {
+    applog::Write("update: nothing was offered to install");
+  } else if (const std::string refused =
+                 RefuseDownload(platform_.Download(downloadUrl, updateZipPath));
+             !refused.empty()) {
+    applog::Write("update: " + downloadUrl + " does not count: " + refused +
+                  "; nothing was replaced");
+    std::filesystem::remove(updateZipPath, ignored);
+  } else {
+    for (const std::string& line : InstallArchive(updateZipPath, folder_).log) applog::Write(line);
   }
   platform_.Restart(folder_ / kProgramFileName);
 }

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+#include "update/download_check.h"
+
 namespace vantor {
 
 // What the updater needs from the operating system; the Windows layer
@@ -13,8 +15,9 @@ class UpdaterPlatform {
   // Ends every process of exactly this file name except the current one, and
   // waits briefly for each to go so that its files unlock.
   virtual void EndOtherProcessesNamed(const std::wstring& exeName) = 0;
-  // Downloads the URL to the file, replacing it; false when it did not arrive.
-  virtual bool Download(const std::string& url, const std::filesystem::path& file) = 0;
+  // Downloads the URL to the file, replacing it, and says what the server
+  // answered.
+  virtual DownloadResult Download(const std::string& url, const std::filesystem::path& file) = 0;
   // Starts the program with this process's whole command line, then ends this
   // process with exit code 0. Returns only in tests.
   virtual void Restart(const std::filesystem::path& program) = 0;
@@ -37,15 +40,21 @@ class Updater {
   Updater(UpdaterPlatform& platform, std::filesystem::path programFolder, UpdateServer server = {});
 
   // Asks the update server; true when it offers a build (downloadUrl is set).
+  // The outcome, and why there is no offer, goes to Vantor.log.
   bool CheckForUpdate();
-  // Downloads and installs the offered build, then restarts the program.
+  // Downloads the offered build and installs it, all or nothing, when the
+  // whole archive arrived (and has the digest the offer named); then restarts
+  // the program, updated or as it was.
   void InstallUpdate();
 
   std::string version;                  // the running program's version
   std::filesystem::path updateZipPath;  // "<program folder>/update.zip"
-  std::string downloadUrl;              // the offered archive's URL
+  std::string downloadUrl;              // the offered archive's URL, without a fragment
+  std::string expectedSha256;           // the digest the offer named, or empty
 
  private:
+  std::string RefuseDownload(const DownloadResult& result) const;
+
   UpdaterPlatform& platform_;
   std::filesystem::path folder_;
   UpdateServer server_;

@@ -1,16 +1,16 @@
 #include "update/updater_platform_win.h"
 
-// windows.h first: the other two headers build on it.
+// windows.h first: tlhelp32.h builds on it.
 #include <windows.h>
 // clang-format off
 #include <tlhelp32.h>
-#include <urlmon.h>
 // clang-format on
 
 #include <vector>
 
-#include "common/text.h"
+#include "common/log.h"
 #include "update/process_selection.h"
+#include "update/url_download_win.h"
 
 namespace vantor {
 
@@ -37,15 +37,31 @@ constexpr DWORD kExitWaitMilliseconds = 5000;
 
 void WindowsUpdaterPlatform::EndOtherProcessesNamed(const std::wstring& exeName) {
   for (std::uint32_t id : ProcessesToEnd(SnapshotProcesses(), exeName, GetCurrentProcessId())) {
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-    if (process == nullptr) continue;  // not ours to end
-    if (TerminateProcess(process, 9)) WaitForSingleObject(process, kExitWaitMilliseconds);
+    bool canWait = true;
+    HANDLE process = openProcess_(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    if (process == nullptr) {
+      // Ending it matters more than waiting for it: its files may unlock late.
+      canWait = false;
+      process = openProcess_(PROCESS_TERMINATE, FALSE, id);
+    }
+    if (process == nullptr) {
+      applog::Failure("Opening another Vantor to end it", GetLastError(), "it keeps running");
+      continue;
+    }
+    if (!TerminateProcess(process, 9)) {
+      applog::Failure("Ending another Vantor", GetLastError(), "it keeps running");
+    } else if (canWait) {
+      WaitForSingleObject(process, kExitWaitMilliseconds);
+    } else {
+      applog::Write("update: ended another Vantor without waiting for it (no right to wait)");
+    }
     CloseHandle(process);
   }
 }
 
-bool WindowsUpdaterPlatform::Download(const std::string& url, const std::filesystem::path& file) {
-  return SUCCEEDED(URLDownloadToFileW(nullptr, Utf8ToWide(url).c_str(), file.c_str(), 0, nullptr));
+DownloadResult WindowsUpdaterPlatform::Download(const std::string& url,
+                                                const std::filesystem::path& file) {
+  return DownloadWithUrlMon(url, file);
 }
 
 void WindowsUpdaterPlatform::Restart(const std::filesystem::path& program) {

@@ -38,6 +38,17 @@ TEST(RemoveUpdateLeftovers, RemovesOldCopiesAndTheUpdateArchiveOnly) {
   EXPECT_EQ(leftOver, std::vector<fs::path>{folder / "full.old"});
 }
 
+TEST(RemoveUpdateLeftovers, AStagingFolderACrashLeftGoesWithWhatItHolds) {
+  test::TempFolder folder;
+  fs::create_directories(folder / "update.staging");
+  test::WriteBytes(folder / "update.staging" / "0", "half a build");
+  fs::create_directories(folder / "cache");
+  test::WriteBytes(folder / "cache" / "Cookies", "mine");
+  EXPECT_TRUE(RemoveUpdateLeftovers(folder.path()).empty());
+  EXPECT_FALSE(fs::exists(folder / "update.staging"));
+  EXPECT_EQ(test::ReadBytes(folder / "cache" / "Cookies"), "mine");
+}
+
 TEST(RemoveUpdateLeftovers, AMissingFolderIsNotAnError) {
   test::TempFolder folder;
   EXPECT_TRUE(RemoveUpdateLeftovers(folder / "absent").empty());

@@ -1,14 +1,13 @@
 // The update check against a real HTTPS server on loopback, with a
 // certificate made for the test.
 #include <httplib.h>
-#include <openssl/pem.h>
-#include <openssl/x509v3.h>
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "support/temp_folder.h"
+#include "support/test_certificate.h"
 #include "update/updater.h"
 
 namespace vantor {
@@ -16,41 +15,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A self-signed certificate for localhost and 127.0.0.1, written as PEM files.
-void MakeCertificate(const fs::path& certFile, const fs::path& keyFile) {
-  EVP_PKEY* key = EVP_RSA_gen(2048);
-  X509* cert = X509_new();
-  X509_set_version(cert, 2);
-  ASN1_INTEGER_set(X509_get_serialNumber(cert), 1);
-  X509_gmtime_adj(X509_getm_notBefore(cert), -3600);
-  X509_gmtime_adj(X509_getm_notAfter(cert), 3600);
-  X509_set_pubkey(cert, key);
-  X509_NAME* name = X509_get_subject_name(cert);
-  X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
-                             reinterpret_cast<const unsigned char*>("localhost"), -1, -1, 0);
-  X509_set_issuer_name(cert, name);
-  X509V3_CTX context;
-  X509V3_set_ctx_nodb(&context);
-  X509V3_set_ctx(&context, cert, cert, nullptr, nullptr, 0);
-  X509_EXTENSION* names =
-      X509V3_EXT_conf_nid(nullptr, &context, NID_subject_alt_name, "DNS:localhost,IP:127.0.0.1");
-  X509_add_ext(cert, names, -1);
-  X509_EXTENSION_free(names);
-  X509_sign(cert, key, EVP_sha256());
-  FILE* out = fopen(certFile.string().c_str(), "wb");
-  PEM_write_X509(out, cert);
-  fclose(out);
-  out = fopen(keyFile.string().c_str(), "wb");
-  PEM_write_PrivateKey(out, key, nullptr, nullptr, 0, nullptr, nullptr);
-  fclose(out);
-  X509_free(cert);
-  EVP_PKEY_free(key);
-}
-
 class NoProcesses final : public UpdaterPlatform {
  public:
   void EndOtherProcessesNamed(const std::wstring&) override {}
-  bool Download(const std::string&, const fs::path&) override { return false; }
+  DownloadResult Download(const std::string&, const fs::path&) override { return {}; }
   void Restart(const fs::path&) override {}
 };
 
@@ -58,7 +26,7 @@ class UpdateCheck : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     folder_ = new test::TempFolder();
-    MakeCertificate(*folder_ / "cert.pem", *folder_ / "key.pem");
+    test::MakeCertificate(*folder_ / "cert.pem", *folder_ / "key.pem");
     server_ = new httplib::SSLServer((*folder_ / "cert.pem").string().c_str(),
                                      (*folder_ / "key.pem").string().c_str());
     server_->Get("/v2/index.php", [](const httplib::Request& request, httplib::Response& response) {

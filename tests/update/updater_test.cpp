@@ -4,6 +4,7 @@
 
 #include "support/temp_folder.h"
 #include "support/zip_writer.h"
+#include "update/download_check.h"
 #include "update/process_selection.h"
 
 namespace vantor {
@@ -18,19 +19,23 @@ class FakeUpdaterPlatform final : public UpdaterPlatform {
                     : exeName == kKeptProgramFileName ? "end Vantor.exe.old"
                                                       : "end ?");
   }
-  bool Download(const std::string& url, const fs::path& file) override {
+  DownloadResult Download(const std::string& url, const fs::path& file) override {
     calls.push_back("download " + url);
-    if (archive.empty()) return false;
+    if (archive.empty()) return {false, 0x800C0005, 0, std::nullopt};  // not found
     fs::copy_file(archive, file, fs::copy_options::overwrite_existing);
-    return !reportFailure;
+    DownloadResult result = answer;
+    if (!result.announcedLength) result.announcedLength = fs::file_size(archive);
+    return result;
   }
   void Restart(const fs::path& program) override {
     calls.push_back("restart");
     restarted = program;
   }
   std::vector<std::string> calls;
-  fs::path archive;            // what a download brings; empty: the download fails
-  bool reportFailure = false;  // the file arrives, but the download says it failed
+  fs::path archive;  // what a download brings; empty: the download fails
+  // What the download reports when the file arrived; the length announced
+  // is the file's own unless set.
+  DownloadResult answer{true, 0, 200, std::nullopt};
   fs::path restarted;
 };
 
@@ -82,7 +87,7 @@ TEST_F(UpdaterTest, InstallDownloadsInstallsAndRestartsTheProgram) {
 
 TEST_F(UpdaterTest, AFailedDownloadThatLeftAFileInstallsNothing) {
   ServeArchiveWithNewProgram();  // a whole, valid archive, still not to be trusted
-  platform.reportFailure = true;
+  platform.answer = {false, 0x80004005, 200, std::nullopt};
   InstallOfferedUpdate();
   EXPECT_EQ(platform.calls.back(), "restart");
   EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "old exe");
@@ -94,6 +99,40 @@ TEST_F(UpdaterTest, AFailedDownloadReplacesNothingAndStillRestarts) {
   EXPECT_EQ(platform.calls.back(), "restart");
   EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "old exe");
   EXPECT_FALSE(fs::exists(folder / "Vantor.exe.old"));
+}
+
+// What the download reported, and the digest the offer named: only a whole
+// 200 with the named digest installs.
+TEST_F(UpdaterTest, OnlyAWholeDownloadWithTheNamedDigestIsInstalled) {
+  ServeArchiveWithNewProgram();
+  const std::string digest = FileSha256(platform.archive);
+  const std::string other(64, 'a');
+  const struct {
+    const char* name;
+    DownloadResult answer;
+    std::string sha256;
+    const char* programAfter;
+  } table[] = {
+      {"whole", {true, 0, 200, std::nullopt}, "", "new exe"},
+      {"whole with its digest", {true, 0, 200, std::nullopt}, digest, "new exe"},
+      {"another digest", {true, 0, 200, std::nullopt}, other, "old exe"},
+      {"an error page", {true, 0, 404, std::nullopt}, "", "old exe"},
+      {"cut short", {true, 0, 200, 1u << 20}, "", "old exe"},
+      {"no status seen", {true, 0, 0, std::nullopt}, "", "old exe"},
+  };
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.name);
+    fs::remove(folder / "Vantor.exe.old");
+    test::WriteBytes(folder / "Vantor.exe", "old exe");
+    platform.answer = row.answer;
+    Updater updater(platform, folder.path());
+    updater.downloadUrl = "https://downloads.vantor.io/v.zip";
+    updater.expectedSha256 = row.sha256;
+    updater.InstallUpdate();
+    EXPECT_EQ(platform.calls.back(), "restart");
+    EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), row.programAfter);
+    EXPECT_FALSE(fs::exists(folder / "update.staging"));
+  }
 }
 
 TEST_F(UpdaterTest, AnEmptyUrlIsNotDownloaded) {

@@ -1,0 +1,226 @@
+// A whole update over real HTTPS under Wine (or Windows): the update check
+// with its own trust anchor, the download through urlmon, the digest, and the
+// install, against a server in this process. Also the fallbacks the platform
+// needs: a target in use, and an old copy that refuses the right to wait.
+#include <httplib.h>
+#include <wincrypt.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "common/files.h"
+#include "support/temp_folder.h"
+#include "support/test_certificate.h"
+#include "support/zip_writer.h"
+#include "update/archive_install.h"
+#include "update/download_check.h"
+#include "update/updater.h"
+#include "update/updater_platform_win.h"
+
+namespace vantor {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The real downloads and process calls; the restart is only recorded.
+class DownloadingPlatform final : public UpdaterPlatform {
+ public:
+  void EndOtherProcessesNamed(const std::wstring&) override {}
+  DownloadResult Download(const std::string& url, const fs::path& file) override {
+    requested.push_back(url);
+    return real.Download(url, file);
+  }
+  void Restart(const fs::path&) override { ++restarts; }
+  WindowsUpdaterPlatform real;
+  std::vector<std::string> requested;
+  int restarts = 0;
+};
+
+class UpdateOverHttps : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new test::TempFolder();
+    const std::string der = test::MakeCertificate(*folder_ / "cert.pem", *folder_ / "key.pem");
+    // urlmon trusts the machine's root store. Wine rebuilds its system view
+    // from the registry once per process, so the certificate goes into the
+    // registry store itself, after that first opening.
+    HCERTSTORE root =
+        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
+    CertCloseStore(root, 0);
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\SystemCertificates\\Root", 0,
+                    nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_REG, 0, 0, 0, key);
+    CertAddEncodedCertificateToStore(
+        store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+        static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &trusted_);
+    CertCloseStore(store, 0);
+    RegCloseKey(key);
+
+    test::ZipWriter zip;
+    zip.Add("Vantor.exe", "new exe");
+    zip.Add("WebView2Loader.dll", "new dll");
+    zip.WriteTo(*folder_ / "build.zip");
+    archive_ = test::ReadBytes(*folder_ / "build.zip");
+    digest_ = FileSha256(*folder_ / "build.zip");
+
+    server_ = new httplib::SSLServer((*folder_ / "cert.pem").string().c_str(),
+                                     (*folder_ / "key.pem").string().c_str());
+    server_->Get("/v2/index.php", [](const httplib::Request&, httplib::Response& response) {
+      response.set_content(offer_, "text/plain");
+    });
+    server_->Get("/build.zip", [](const httplib::Request&, httplib::Response& response) {
+      response.set_content(archive_, "application/zip");
+    });
+    server_->Get("/short.zip", [](const httplib::Request&, httplib::Response& response) {
+      // Announces the whole archive, sends half, then drops the connection.
+      response.set_content_provider(archive_.size(), "application/zip",
+                                    [](size_t offset, size_t, httplib::DataSink& sink) {
+                                      if (offset > 0) return false;
+                                      sink.write(archive_.data(), archive_.size() / 2);
+                                      return true;
+                                    });
+    });
+    port_ = server_->bind_to_any_port("127.0.0.1");
+    thread_ = new std::thread([] { server_->listen_after_bind(); });
+    while (!server_->is_running()) std::this_thread::yield();
+  }
+  static void TearDownTestSuite() {
+    server_->stop();
+    thread_->join();
+    delete thread_;
+    delete server_;
+    if (trusted_ != nullptr) CertDeleteCertificateFromStore(trusted_);  // frees it too
+    delete folder_;
+  }
+
+  void SetUp() override {
+    test::WriteBytes(program_ / "Vantor.exe", "old exe");
+    test::WriteBytes(program_ / "WebView2Loader.dll", "old dll");
+  }
+
+  static std::string Base() { return "https://localhost:" + std::to_string(port_); }
+
+  // Runs the updater as start-up does: check, then install; returns what the
+  // program's two files hold afterwards.
+  std::string Update(const std::string& offer) {
+    offer_ = offer;
+    Updater updater(platform_, program_.path(), {Base(), (*folder_ / "cert.pem").string()});
+    if (updater.CheckForUpdate()) updater.InstallUpdate();
+    return test::ReadBytes(program_ / "Vantor.exe") + " + " +
+           test::ReadBytes(program_ / "WebView2Loader.dll");
+  }
+
+  static inline test::TempFolder* folder_ = nullptr;
+  static inline httplib::SSLServer* server_ = nullptr;
+  static inline std::thread* thread_ = nullptr;
+  static inline PCCERT_CONTEXT trusted_ = nullptr;
+  static inline int port_ = 0;
+  static inline std::string offer_;
+  static inline std::string archive_;
+  static inline std::string digest_;
+
+  test::TempFolder program_;
+  DownloadingPlatform platform_;
+};
+
+TEST_F(UpdateOverHttps, AWholeArchiveWithItsDigestIsInstalled) {
+  EXPECT_EQ(Update(Base() + "/build.zip#sha256=" + digest_), "new exe + new dll");
+  // The fragment never reaches the server.
+  EXPECT_EQ(platform_.requested, std::vector<std::string>{Base() + "/build.zip"});
+  EXPECT_EQ(platform_.restarts, 1);
+}
+
+TEST_F(UpdateOverHttps, ADigestThatDoesNotMatchInstallsNothing) {
+  EXPECT_EQ(Update(Base() + "/build.zip#sha256=" + std::string(64, '0')), "old exe + old dll");
+  EXPECT_EQ(platform_.restarts, 1);
+  EXPECT_FALSE(fs::exists(program_ / "update.zip"));
+}
+
+TEST_F(UpdateOverHttps, AnErrorPageIsNoDownload) {
+  const DownloadResult result =
+      platform_.real.Download(Base() + "/missing.zip", program_ / "update.zip");
+  EXPECT_EQ(result.status, 404);
+  EXPECT_TRUE(result.completed);  // urlmon itself calls an error page a success
+  EXPECT_NE(DownloadProblem(result, 0), "");
+  EXPECT_EQ(Update(Base() + "/missing.zip"), "old exe + old dll");
+}
+
+TEST_F(UpdateOverHttps, ATransferCutShortIsNoDownload) {
+  const DownloadResult result =
+      platform_.real.Download(Base() + "/short.zip", program_ / "update.zip");
+  std::error_code error;
+  const auto received = fs::file_size(program_ / "update.zip", error);
+  // urlmon calls the cut transfer a success; the announced length does not.
+  EXPECT_TRUE(result.completed);
+  EXPECT_EQ(result.status, 200);
+  EXPECT_EQ(DownloadProblem(result, error ? 0 : received),
+            std::to_string(received) + " of " + std::to_string(archive_.size()) + " bytes arrived");
+  EXPECT_EQ(Update(Base() + "/short.zip"), "old exe + old dll");
+}
+
+// --- the platform's fallbacks ------------------------------------------------------
+
+TEST(UpdateInstall, ATargetInUseRollsTheWholeInstallBack) {
+  test::TempFolder program;
+  test::WriteBytes(program / "Vantor.exe", "old exe");
+  test::WriteBytes(program / "WebView2Loader.dll", "old dll");
+  // Held open without FILE_SHARE_DELETE, as a scanner might: it cannot be renamed.
+  HANDLE held = CreateFileW((program / "WebView2Loader.dll").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  test::ZipWriter zip;
+  zip.Add("Vantor.exe", "new exe");
+  zip.Add("WebView2Loader.dll", "new dll");
+  zip.WriteTo(program / "update.zip");
+  const InstallReport report = InstallArchive(program / "update.zip", program.path());
+  CloseHandle(held);
+  EXPECT_TRUE(report.rolledBack);
+  EXPECT_EQ(report.failed, std::vector<std::string>{"WebView2Loader.dll"});
+  EXPECT_EQ(test::ReadBytes(program / "Vantor.exe"), "old exe");
+  EXPECT_EQ(test::ReadBytes(program / "WebView2Loader.dll"), "old dll");
+  EXPECT_FALSE(fs::exists(program / "update.staging"));
+}
+
+fs::path Helper() { return fs::path(GetExecutableFolder()) / L"helpers" / L"update_helper.exe"; }
+
+std::vector<DWORD> g_accessAsked;
+
+// Wine does not enforce a process's security descriptor, so the refusal of
+// SYNCHRONIZE is made here, at the platform's own seam.
+HANDLE WINAPI OpenWithoutWaitRight(DWORD access, BOOL inherit, DWORD id) {
+  g_accessAsked.push_back(access);
+  if (access & SYNCHRONIZE) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
+  return OpenProcess(access, inherit, id);
+}
+
+TEST(UpdaterProcesses, ACopyThatRefusesTheRightToWaitIsStillEnded) {
+  test::TempFolder folder;
+  fs::copy_file(Helper(), folder / "Vantor.exe");
+  std::wstring commandLine = L"\"" + (folder / "Vantor.exe").wstring() + L"\" sleep";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION running{};
+  ASSERT_TRUE(CreateProcessW((folder / "Vantor.exe").c_str(), commandLine.data(), nullptr, nullptr,
+                             FALSE, 0, nullptr, folder.path().c_str(), &startup, &running));
+  Sleep(300);  // let it appear in the process list
+  g_accessAsked.clear();
+  WindowsUpdaterPlatform platform(&OpenWithoutWaitRight);
+  platform.EndOtherProcessesNamed(L"Vantor.exe");
+  EXPECT_EQ(WaitForSingleObject(running.hProcess, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+  DWORD code = 0;
+  GetExitCodeProcess(running.hProcess, &code);
+  EXPECT_EQ(code, 9u);
+  EXPECT_EQ(g_accessAsked,
+            (std::vector<DWORD>{PROCESS_TERMINATE | SYNCHRONIZE, PROCESS_TERMINATE}));
+  CloseHandle(running.hThread);
+  CloseHandle(running.hProcess);
+}
+
+}  // namespace
+}  // namespace vantor
