@@ -1,13 +1,10 @@
 // The update check against a real HTTPS server on loopback, with a
 // certificate made for the test.
-#include <httplib.h>
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
+#include "support/https_server.h"
 #include "support/temp_folder.h"
-#include "support/test_certificate.h"
 #include "update/updater.h"
 
 namespace vantor {
@@ -25,27 +22,18 @@ class NoProcesses final : public UpdaterPlatform {
 class UpdateCheck : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    folder_ = new test::TempFolder();
-    test::MakeCertificate(*folder_ / "cert.pem", *folder_ / "key.pem");
-    server_ = new httplib::SSLServer((*folder_ / "cert.pem").string().c_str(),
-                                     (*folder_ / "key.pem").string().c_str());
-    server_->Get("/v2/index.php", [](const httplib::Request& request, httplib::Response& response) {
-      seenTarget_ = request.target;
-      seenUserAgent_ = request.get_header_value("User-Agent");
-      response.status = status_;
-      response.set_content(body_, "text/plain");
-    });
-    port_ = server_->bind_to_any_port("127.0.0.1");
-    thread_ = new std::thread([] { server_->listen_after_bind(); });
-    while (!server_->is_running()) std::this_thread::yield();
+    server_ = new test::LocalHttpsServer();
+    server_->Routes().Get("/v2/index.php",
+                          [](const httplib::Request& request, httplib::Response& response) {
+                            seenTarget_ = request.target;
+                            seenUserAgent_ = request.get_header_value("User-Agent");
+                            response.status = status_;
+                            response.set_content(body_, "text/plain");
+                          });
+    server_->Start();
+    port_ = server_->Port();
   }
-  static void TearDownTestSuite() {
-    server_->stop();
-    thread_->join();
-    delete thread_;
-    delete server_;
-    delete folder_;
-  }
+  static void TearDownTestSuite() { delete server_; }
 
   bool Check(int status, const std::string& body, std::string* url = nullptr) {
     status_ = status;
@@ -56,12 +44,10 @@ class UpdateCheck : public ::testing::Test {
     return offered;
   }
   static UpdateServer TrustedServer() {
-    return {"https://127.0.0.1:" + std::to_string(port_), (*folder_ / "cert.pem").string()};
+    return {"https://127.0.0.1:" + std::to_string(port_), server_->CertificateFile()};
   }
 
-  static inline test::TempFolder* folder_ = nullptr;
-  static inline httplib::SSLServer* server_ = nullptr;
-  static inline std::thread* thread_ = nullptr;
+  static inline test::LocalHttpsServer* server_ = nullptr;
   static inline int port_ = 0;
   static inline int status_ = 200;
   static inline std::string body_;

@@ -8,11 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "common/files.h"
+#include "support/https_server.h"
 #include "support/temp_folder.h"
-#include "support/test_certificate.h"
 #include "support/zip_writer.h"
 #include "update/archive_install.h"
 #include "update/download_check.h"
@@ -42,7 +40,8 @@ class UpdateOverHttps : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     folder_ = new test::TempFolder();
-    const std::string der = test::MakeCertificate(*folder_ / "cert.pem", *folder_ / "key.pem");
+    server_ = new test::LocalHttpsServer();
+    const std::string& der = server_->CertificateDer();
     // urlmon trusts the machine's root store. Wine rebuilds its system view
     // from the registry once per process, so the certificate goes into the
     // registry store itself, after that first opening.
@@ -66,15 +65,14 @@ class UpdateOverHttps : public ::testing::Test {
     archive_ = test::ReadBytes(*folder_ / "build.zip");
     digest_ = FileSha256(*folder_ / "build.zip");
 
-    server_ = new httplib::SSLServer((*folder_ / "cert.pem").string().c_str(),
-                                     (*folder_ / "key.pem").string().c_str());
-    server_->Get("/v2/index.php", [](const httplib::Request&, httplib::Response& response) {
+    httplib::SSLServer& routes = server_->Routes();
+    routes.Get("/v2/index.php", [](const httplib::Request&, httplib::Response& response) {
       response.set_content(offer_, "text/plain");
     });
-    server_->Get("/build.zip", [](const httplib::Request&, httplib::Response& response) {
+    routes.Get("/build.zip", [](const httplib::Request&, httplib::Response& response) {
       response.set_content(archive_, "application/zip");
     });
-    server_->Get("/short.zip", [](const httplib::Request&, httplib::Response& response) {
+    routes.Get("/short.zip", [](const httplib::Request&, httplib::Response& response) {
       // Announces the whole archive, sends half, then drops the connection.
       response.set_content_provider(archive_.size(), "application/zip",
                                     [](size_t offset, size_t, httplib::DataSink& sink) {
@@ -83,14 +81,10 @@ class UpdateOverHttps : public ::testing::Test {
                                       return true;
                                     });
     });
-    port_ = server_->bind_to_any_port("127.0.0.1");
-    thread_ = new std::thread([] { server_->listen_after_bind(); });
-    while (!server_->is_running()) std::this_thread::yield();
+    server_->Start();
+    port_ = server_->Port();
   }
   static void TearDownTestSuite() {
-    server_->stop();
-    thread_->join();
-    delete thread_;
     delete server_;
     if (trusted_ != nullptr) CertDeleteCertificateFromStore(trusted_);  // frees it too
     delete folder_;
@@ -107,15 +101,14 @@ class UpdateOverHttps : public ::testing::Test {
   // program's two files hold afterwards.
   std::string Update(const std::string& offer) {
     offer_ = offer;
-    Updater updater(platform_, program_.path(), {Base(), (*folder_ / "cert.pem").string()});
+    Updater updater(platform_, program_.path(), {Base(), server_->CertificateFile()});
     if (updater.CheckForUpdate()) updater.InstallUpdate();
     return test::ReadBytes(program_ / "Vantor.exe") + " + " +
            test::ReadBytes(program_ / "WebView2Loader.dll");
   }
 
   static inline test::TempFolder* folder_ = nullptr;
-  static inline httplib::SSLServer* server_ = nullptr;
-  static inline std::thread* thread_ = nullptr;
+  static inline test::LocalHttpsServer* server_ = nullptr;
   static inline PCCERT_CONTEXT trusted_ = nullptr;
   static inline int port_ = 0;
   static inline std::string offer_;

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "common/constants.h"
-
 namespace vantor {
 namespace {
 
@@ -64,7 +62,7 @@ TEST(SettingMessage, SplitsAtTheFirstUnderscore) {
 }
 
 TEST(GameOrigin, AcceptsTheOriginItsPathsQueriesAndFragments) {
-  const std::wstring origin = kGameOrigin;
+  const std::wstring origin = L"https://vantor.io";
   EXPECT_TRUE(IsOnGameOrigin(origin));
   EXPECT_TRUE(IsOnGameOrigin(origin + L"/"));
   EXPECT_TRUE(IsOnGameOrigin(origin + L"/play/room?id=3"));

@@ -5,13 +5,13 @@
 #include <set>
 #include <vector>
 
-#include "common/constants.h"
 #include "common/text.h"
 
 namespace vantor {
 namespace {
 
-const std::wstring kOrigin = kGameOrigin;
+const std::wstring kOrigin = L"https://vantor.io";
+const std::wstring kHost = L"vantor.io";
 
 std::wstring Lower(std::wstring text) {
   for (wchar_t& c : text) {
@@ -19,7 +19,6 @@ std::wstring Lower(std::wstring text) {
   }
   return text;
 }
-const std::wstring kHost = kOrigin.substr(kOrigin.find(L"://") + 3);
 
 TEST(UriToRelativePath, MapsThePathAfterTheGameHost) {
   struct {
