@@ -1,7 +1,9 @@
 #include "app/startup_win.h"
 
 #include "app/messages_win.h"
+#include "common/co_task_string_win.h"
 #include "common/files.h"
+#include "common/hresult_win.h"
 #include "common/log.h"
 #include "common/text.h"
 #include "common/version.h"
@@ -46,16 +48,15 @@ void WindowsStartup::SetBrowserLaunchOptions(std::wstring_view arguments, const 
 }
 
 bool WindowsStartup::WebViewRuntimeInstalled() {
-  LPWSTR versionText = nullptr;
-  const HRESULT result = GetAvailableCoreWebView2BrowserVersionString(nullptr, &versionText);
-  const bool installed = versionText != nullptr;
-  if (installed) {
-    applog::Write("WebView2 Runtime " + WideToUtf8(versionText));
-  } else {
-    applog::Failure("Finding the WebView2 Runtime", static_cast<std::uint32_t>(result), "");
+  CoTaskString versionText;
+  const HRESULT result = GetAvailableCoreWebView2BrowserVersionString(nullptr, versionText.Put());
+  if (versionText.Empty()) {
+    Succeeded(FAILED(result) ? result : E_POINTER, "Finding the WebView2 Runtime",
+              "running its installer");
+    return false;
   }
-  CoTaskMemFree(versionText);
-  return installed;
+  applog::Write("WebView2 Runtime " + WideToUtf8(std::wstring(versionText.View())));
+  return true;
 }
 
 std::wstring WindowsStartup::ExecutableFolder() { return GetExecutableFolder(); }

@@ -6,6 +6,8 @@
 #include <urlmon.h>
 // clang-format on
 
+#include <wrl/client.h>
+
 #include <atomic>
 
 #include "common/text.h"
@@ -77,22 +79,21 @@ class DownloadWatch final : public IBindStatusCallback, public IHttpNegotiate {
   std::string headers;
 
  private:
-  ~DownloadWatch() = default;
   std::atomic<ULONG> references_{1};
 };
 
 }  // namespace
 
 DownloadResult DownloadWithUrlMon(const std::string& url, const std::filesystem::path& file) {
-  auto* watch = new DownloadWatch();
+  Microsoft::WRL::ComPtr<DownloadWatch> watch;
+  *watch.ReleaseAndGetAddressOf() = new DownloadWatch();  // holds its first reference
   const HRESULT result = URLDownloadToFileW(nullptr, Utf8ToWide(url).c_str(), file.c_str(), 0,
-                                            static_cast<IBindStatusCallback*>(watch));
+                                            static_cast<IBindStatusCallback*>(watch.Get()));
   DownloadResult outcome;
   outcome.completed = SUCCEEDED(result);
   outcome.error = static_cast<std::uint32_t>(result);
   outcome.status = watch->status;
   outcome.announcedLength = ContentLengthOf(watch->headers);
-  watch->Release();
   return outcome;
 }
 
