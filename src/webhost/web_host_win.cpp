@@ -168,7 +168,10 @@ void WebHost::OnStartFailed(StartStep step, HRESULT result, int attempts,
   Succeeded(result, StepName(step),
             decision.retry ? "trying once more" : "telling the player and ending");
   if (decision.retry) {
-    (this->*retry)();
+    // From the message loop, not from inside the failed call's completion.
+    post_([this, retry] {
+      if (!closed_) (this->*retry)();
+    });
     return;
   }
   Fail(decision.message, kStartFailureCaption, kStartFailureExitCode);
