@@ -118,11 +118,9 @@ bool WebHost::SetUpWebView() {
     return false;
   }
   ComPtr<ICoreWebView2Controller2> controller2;
-  const HRESULT queried = QueryFor(controller_, IID_ICoreWebView2Controller2, controller2);
-  if (!Succeeded(queried, "Asking for ICoreWebView2Controller2", "telling the player and ending")) {
-    Fail(MissingWebViewFeatureMessage(L"ICoreWebView2Controller2 (background colour)",
-                                      static_cast<std::int32_t>(queried)),
-         kMissingFeatureCaption, kStartFailureExitCode);
+  if (!Require(QueryFor(controller_, IID_ICoreWebView2Controller2, controller2),
+               "Asking for ICoreWebView2Controller2",
+               L"ICoreWebView2Controller2 (background colour)")) {
     return false;
   }
   Succeeded(controller2->put_DefaultBackgroundColor(kBackground), "Setting the background colour",
@@ -131,17 +129,21 @@ bool WebHost::SetUpWebView() {
   Succeeded(webview_->AddScriptToExecuteOnDocumentCreated(kPointerLockWatcherScript, nullptr),
             "Adding the pointer-lock watcher", "the raw mouse never starts");
 
-  const HRESULT queried2 = QueryFor(webview_, IID_ICoreWebView2_2, webview2_);
-  if (!Succeeded(queried2, "Asking for ICoreWebView2_2", "telling the player and ending")) {
-    Fail(MissingWebViewFeatureMessage(L"ICoreWebView2_2 (DOMContentLoaded event)",
-                                      static_cast<std::int32_t>(queried2)),
-         kMissingFeatureCaption, kStartFailureExitCode);
+  if (!Require(QueryFor(webview_, IID_ICoreWebView2_2, webview2_), "Asking for ICoreWebView2_2",
+               L"ICoreWebView2_2 (DOMContentLoaded event)")) {
     return false;
   }
   RegisterHandlers(webview2_.Get());
   Resize(ClientAreaOf(parent_));
   Navigate(kGameOrigin);
   return true;
+}
+
+bool WebHost::Require(HRESULT queried, const char* what, const wchar_t* feature) {
+  if (Succeeded(queried, what, "telling the player and ending")) return true;
+  Fail(MissingWebViewFeatureMessage(feature, static_cast<std::int32_t>(queried)),
+       kMissingFeatureCaption, kStartFailureExitCode);
+  return false;
 }
 
 void WebHost::ConfigureSettings() {

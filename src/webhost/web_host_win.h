@@ -62,6 +62,9 @@ class WebHost {
   void CreateController();
   HRESULT OnControllerCreated(HRESULT result, ICoreWebView2Controller* created);
   bool SetUpWebView();
+  // An interface the set-up cannot go without: when the runtime lacks it,
+  // the player is told which, and the program ends.
+  bool Require(HRESULT queried, const char* what, const wchar_t* feature);
   void ConfigureSettings();
   void RegisterHandlers(ICoreWebView2_2* webview2);
   void AddSwapFilter();
