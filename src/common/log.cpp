@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstdio>
 
+#include "common/text.h"
+
 namespace vantor {
 
 std::string FormatLogLine(const std::tm& t, int milliseconds, std::string_view text) {
@@ -139,11 +141,9 @@ std::filesystem::path Path() {
 }
 
 void Failure(std::string_view what, std::uint32_t error, std::string_view whatWasDone) {
-  char code[16];
-  std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(error));
   std::string text(what);
   text += " failed: ";
-  text += code;
+  text += HexCode(error);
   const std::string message = SystemMessage(error);
   if (!message.empty()) text += " " + message;
   if (!whatWasDone.empty()) {

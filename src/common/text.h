@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -11,5 +13,12 @@ namespace vantor {
 // The result holds the text alone: no terminating character in its length.
 std::wstring Utf8ToWide(std::string_view utf8);
 std::string WideToUtf8(std::wstring_view wide);
+
+// An error code as the log and the messages show it: "0x80070005".
+inline std::string HexCode(std::uint32_t code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
+  return text;
+}
 
 }  // namespace vantor

@@ -42,7 +42,6 @@ class Config {
 
   // Store the value and rewrite the file. A document that is not an object
   // becomes an object holding just the new key (the user's file is kept first).
-  void Set(const Setting& setting, bool value) { SetBool(setting.key, value); }
   void SetBool(std::string_view key, bool value);
   void SetText(const Setting& setting, const std::wstring& text);
 

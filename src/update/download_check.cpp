@@ -2,9 +2,10 @@
 
 #include <openssl/evp.h>
 
-#include <cstdio>
 #include <fstream>
 #include <memory>
+
+#include "common/text.h"
 
 namespace vantor {
 
@@ -50,9 +51,7 @@ std::optional<std::uint64_t> ContentLengthOf(std::string_view headers) {
 
 std::string DownloadProblem(const DownloadResult& result, std::uint64_t receivedBytes) {
   if (!result.completed) {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(result.error));
-    return std::string("the download failed: ") + code;
+    return "the download failed: " + HexCode(result.error);
   }
   if (result.status == 0) return "the download gave no HTTP status";
   if (result.status != 200) return "the server answered " + std::to_string(result.status);

@@ -1,28 +1,25 @@
 #include "webhost/recovery.h"
 
-#include <cstdio>
+#include "common/text.h"
 
 namespace vantor {
 
 namespace {
 
-std::wstring ErrorCode(std::uint32_t error) {
-  wchar_t code[16];
-  std::swprintf(code, sizeof code / sizeof code[0], L"0x%08X", error);
-  return code;
-}
+// Each step as the log names it and as the player is told it failed, in the
+// order of StartStep.
+struct StepTexts {
+  const char* logged;
+  const wchar_t* told;
+};
+constexpr StepTexts kStepTexts[] = {
+    {"Creating the WebView2 environment",
+     L"Vantor could not start the Microsoft Edge WebView2 Runtime"},
+    {"Creating the WebView2 controller", L"Vantor could not open the game's view in its window"},
+    {"Getting the web view", L"The Microsoft Edge WebView2 Runtime gave Vantor no web view"},
+};
 
-const wchar_t* WhatFailed(StartStep step) {
-  switch (step) {
-    case StartStep::Environment:
-      return L"Vantor could not start the Microsoft Edge WebView2 Runtime";
-    case StartStep::Controller:
-      return L"Vantor could not open the game's view in its window";
-    case StartStep::WebView:
-      break;
-  }
-  return L"The Microsoft Edge WebView2 Runtime gave Vantor no web view";
-}
+const StepTexts& TextsOf(StartStep step) { return kStepTexts[static_cast<int>(step)]; }
 
 constexpr wchar_t kRepairAdvice[] =
     L"Repair or reinstall the Microsoft Edge WebView2 Runtime (Windows Settings > Apps > "
@@ -38,11 +35,13 @@ bool IsTransient(std::uint32_t error) {
 
 }  // namespace
 
+const char* StartStepName(StartStep step) { return TextsOf(step).logged; }
+
 StartFailureDecision DecideStartFailure(StartStep step, std::uint32_t error, int attempt,
                                         const std::wstring& userDataFolder) {
   if (IsTransient(error) && attempt < 2) return {true, {}};
-  std::wstring message = WhatFailed(step);
-  message += L" (error " + ErrorCode(error) + L").\n\n";
+  std::wstring message = TextsOf(step).told;
+  message += L" (error " + Utf8ToWide(HexCode(error)) + L").\n\n";
   if (error == kErrorAccessDenied) {
     message += L"It cannot write its browser data to\n" + userDataFolder +
                L"\n\nMove Vantor to a folder you can write to (your Documents, for example), "

@@ -15,6 +15,9 @@ enum class StartStep {
   WebView,      // the controller's web view and the interfaces the set-up needs
 };
 
+// The step as the log names it: "Creating the WebView2 environment".
+const char* StartStepName(StartStep step);
+
 struct StartFailureDecision {
   bool retry = false;    // try the same step once more
   std::wstring message;  // otherwise: what the player reads before the program ends

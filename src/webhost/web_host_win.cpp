@@ -19,18 +19,6 @@ using Microsoft::WRL::ComPtr;
 // Transparent default background: A 0, R 0, G 0, B 255.
 constexpr COREWEBVIEW2_COLOR kBackground = {0, 0, 0, 255};
 
-const char* StepName(StartStep step) {
-  switch (step) {
-    case StartStep::Environment:
-      return "Creating the WebView2 environment";
-    case StartStep::Controller:
-      return "Creating the WebView2 controller";
-    case StartStep::WebView:
-      break;
-  }
-  return "Getting the web view";
-}
-
 RECT ClientAreaOf(HWND window) {
   RECT bounds{};
   GetClientRect(window, &bounds);
@@ -110,7 +98,7 @@ bool WebHost::SetUpWebView() {
   const HRESULT got = controller_->get_CoreWebView2(&webview_);
   if (FAILED(got) || !webview_) {
     const HRESULT error = FailureOf(got);
-    Succeeded(error, StepName(StartStep::WebView), "telling the player and ending");
+    Succeeded(error, StartStepName(StartStep::WebView), "telling the player and ending");
     Fail(DecideStartFailure(StartStep::WebView, static_cast<std::uint32_t>(error), 1,
                             userDataFolder_)
              .message,
@@ -167,7 +155,7 @@ void WebHost::OnStartFailed(StartStep step, HRESULT result, int attempts,
                             void (WebHost::*retry)()) {
   const StartFailureDecision decision =
       DecideStartFailure(step, static_cast<std::uint32_t>(result), attempts, userDataFolder_);
-  Succeeded(result, StepName(step),
+  Succeeded(result, StartStepName(step),
             decision.retry ? "trying once more" : "telling the player and ending");
   if (decision.retry) {
     // From the message loop, not from inside the failed call's completion.

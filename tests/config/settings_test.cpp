@@ -55,7 +55,7 @@ TEST_F(SettingsRead, StoredValuesWinAndASetIsSaved) {
   Config& c = LoadWith(R"({"Fullscreen Mode": false, "Raw Input": true})");
   EXPECT_FALSE(c.Get(settings::kFullscreenMode));
   EXPECT_TRUE(c.Get(settings::kRawInput));
-  c.Set(settings::kBlurFix, true);
+  c.SetBool("Blur Fix", true);
   EXPECT_EQ(FileBytes(),
             "{\r\n    \"Blur Fix\": true,\r\n    \"Fullscreen Mode\": false,\r\n    \"Raw Input\": "
             "true\r\n}\r\n");

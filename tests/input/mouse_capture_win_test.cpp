@@ -110,7 +110,7 @@ TEST_F(MouseCaptureWin, TheLoopTakesRawInputOnlyWhileCapturedWithRawInputOn) {
   capture_->SetActive(true);
   EXPECT_TRUE(capture_->TakesMessage(input));
   EXPECT_FALSE(capture_->TakesMessage(other));
-  config->Set(settings::kRawInput, false);  // read live
+  config->SetBool("Raw Input", false);  // read live
   EXPECT_FALSE(capture_->TakesMessage(input));
 }
 
