@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace vantor {
 
@@ -18,6 +20,18 @@ std::filesystem::path LocalAppDataFolder();
 // True when the file can be opened for reading; it is closed again at once.
 bool FileExists(const std::wstring& path);
 bool FileExists(const std::string& path);
+
+// Whether two file names (or relative paths) name the same file as Windows
+// compares them: ordinal, ignoring case. The same rule natively, for tests.
+bool SameFileName(std::wstring_view a, std::wstring_view b);
+
+// Opens a new file for writing (replacing one of that name), binary; null on failure.
+std::FILE* CreateFileForWriting(const std::filesystem::path& file);
+// Flushes what was written to the file through to the disk.
+bool FlushToDisk(std::FILE* file);
+// Renames a file or folder, never over an existing one, and makes the
+// rename itself durable before returning.
+bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // A path as wide text for messages (UTF-8 decoded where paths are narrow).
 std::wstring PathToWide(const std::filesystem::path& path);

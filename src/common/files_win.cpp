@@ -1,6 +1,8 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <io.h>
+
 #include <cstdio>
 
 #include "common/co_task_string_win.h"
@@ -57,6 +59,27 @@ bool FileExists(const std::string& path) {
   if (fopen_s(&file, path.c_str(), "r") != 0 || file == nullptr) return false;
   fclose(file);
   return true;
+}
+
+bool SameFileName(std::wstring_view a, std::wstring_view b) {
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::FILE* CreateFileForWriting(const std::filesystem::path& file) {
+  FILE* opened = nullptr;
+  if (_wfopen_s(&opened, file.c_str(), L"wb") != 0) return nullptr;
+  return opened;
+}
+
+bool FlushToDisk(std::FILE* file) {
+  if (std::fflush(file) != 0) return false;
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
+}
+
+bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
 }
 
 std::wstring PathToWide(const std::filesystem::path& path) { return path.wstring(); }

@@ -2,45 +2,18 @@
 
 #include <miniz.h>
 
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <optional>
 
 #include "common/files.h"
-#include "common/safe_path.h"
 #include "common/text.h"
+#include "update/install_layout.h"
+#include "update/install_swap.h"
 
 namespace vantor {
 
 namespace fs = std::filesystem;
 
-bool InstallFiles::Write(const fs::path& file, const std::string& bytes) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return !out.fail();
-}
-
-bool InstallFiles::Rename(const fs::path& from, const fs::path& to) {
-  std::error_code error;
-  fs::rename(from, to, error);
-  return !error;
-}
-
-bool InstallFiles::Remove(const fs::path& file) {
-  std::error_code error;
-  fs::remove(file, error);
-  return !error;
-}
-
 namespace {
-
-std::optional<std::string> ReadWholeFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // True when `inner` lies inside `folder` once links and ".." are resolved.
 bool IsInside(const fs::path& inner, const fs::path& folder) {
@@ -60,22 +33,17 @@ bool IsInside(const fs::path& inner, const fs::path& folder) {
 // The file an entry name installs to, or why it is skipped.
 std::optional<fs::path> EntryTarget(const std::string& name, const fs::path& folder,
                                     std::string& whySkipped) {
-  const auto relative = SafeRelativePath(Utf8ToWide(name), kPathSeparator);
-  if (!relative) {
-    whySkipped = "not a safe file name";
-    return std::nullopt;
-  }
-#ifdef _WIN32
-  const fs::path target = folder / fs::path(*relative);
-#else
-  const fs::path target = folder / fs::path(WideToUtf8(*relative));
-#endif
+  const auto target = PathBelow(folder, name);
   std::error_code error;
-  if (!IsInside(target, folder)) {
+  if (!target) {
+    whySkipped = "not a safe file name";
+  } else if (IsUpdaterOwnName(name)) {
+    whySkipped = "the updater keeps that name for itself";
+  } else if (!IsInside(*target, folder)) {
     whySkipped = "it leads out of the program's folder";
-  } else if (!fs::is_directory(target.parent_path(), error)) {
+  } else if (!fs::is_directory(target->parent_path(), error)) {
     whySkipped = "its folder does not exist";
-  } else if (fs::is_directory(target, error)) {
+  } else if (fs::is_directory(*target, error)) {
     whySkipped = "a folder of that name exists";
   } else {
     return target;
@@ -83,92 +51,161 @@ std::optional<fs::path> EntryTarget(const std::string& name, const fs::path& fol
   return std::nullopt;
 }
 
-// One file to install: where it goes and where it waits meanwhile.
-struct Planned {
-  std::string name;
-  fs::path target;
-  fs::path staged;
-  bool movedAside = false;  // the old file is "<target>.old" now
-  bool placed = false;      // the new file is at target now
-};
-
-fs::path KeptCopyOf(const fs::path& target) {
-  fs::path kept = target;
-  kept += ".old";
-  return kept;
-}
-
 struct ZipReader {
   mz_zip_archive zip{};
+  std::FILE* file = nullptr;
   bool open = false;
   ~ZipReader() {
     if (open) mz_zip_reader_end(&zip);
+    if (file != nullptr) std::fclose(file);
   }
 };
 
-// Unpacks every planned entry into the staging folder; false at the first
-// one that cannot be read (a CRC mismatch included) or written.
-bool Stage(mz_zip_archive& zip, const std::vector<mz_uint>& indexes, std::vector<Planned>& plan,
-           InstallFiles& files, InstallReport& report) {
-  for (size_t i = 0; i < plan.size(); ++i) {
-    size_t size = 0;
-    std::unique_ptr<void, decltype(&mz_free)> data(
-        mz_zip_reader_extract_to_heap(&zip, indexes[i], &size, 0), &mz_free);
-    if (!data) {
-      report.failed.push_back(plan[i].name);
-      report.log.push_back("update: " + plan[i].name +
-                           " cannot be unpacked (a damaged archive); nothing was replaced");
-      return false;
-    }
-    if (!files.Write(plan[i].staged, std::string(static_cast<const char*>(data.get()), size))) {
-      report.failed.push_back(plan[i].name);
-      report.log.push_back("update: " + plan[i].name +
-                           " cannot be written beside the program; nothing was replaced");
-      return false;
-    }
-  }
-  return true;
+bool OpenArchive(const fs::path& archive, ZipReader& reader) {
+#ifdef _WIN32
+  if (_wfopen_s(&reader.file, archive.c_str(), L"rb") != 0) reader.file = nullptr;
+#else
+  reader.file = std::fopen(archive.c_str(), "rb");
+#endif
+  if (reader.file == nullptr) return false;
+  reader.open = mz_zip_reader_init_cfile(&reader.zip, reader.file, 0, 0);
+  return reader.open;
 }
 
-// Puts back everything the swap had moved, newest first.
-void RollBack(std::vector<Planned>& plan, InstallFiles& files, InstallReport& report) {
-  report.rolledBack = true;
-  for (auto it = plan.rbegin(); it != plan.rend(); ++it) {
-    if (it->placed && !files.Remove(it->target)) {
-      report.log.push_back("update: the new " + it->name + " could not be removed again");
-    }
-    if (it->movedAside && !files.Rename(KeptCopyOf(it->target), it->target)) {
-      report.log.push_back("update: the old " + it->name + " could not be put back; it is " +
-                           KeptCopyOf(it->target).filename().u8string());
-    }
-  }
-}
+// The entries to install with the index of each, in archive order.
+struct Plan {
+  std::vector<SwapItem> items;
+  std::vector<mz_uint> indexes;
+};
 
-// Moves each old file aside and its new one into place; on the first failure
-// rolls everything back.
-bool Swap(std::vector<Planned>& plan, InstallFiles& files, InstallReport& report) {
-  for (Planned& item : plan) {
+Plan PlanEntries(mz_zip_archive& zip, const fs::path& folder, InstallReport& report) {
+  Plan plan;
+  const mz_uint count = mz_zip_reader_get_num_files(&zip);
+  for (mz_uint index = 0; index < count; ++index) {
+    mz_zip_archive_file_stat stat{};
+    if (!mz_zip_reader_file_stat(&zip, index, &stat)) continue;
+    const std::string name = stat.m_filename;
+    std::string whySkipped = "a folder entry";
+    const auto target = mz_zip_reader_is_file_a_directory(&zip, index)
+                            ? std::nullopt
+                            : EntryTarget(name, folder, whySkipped);
+    if (!target) {
+      report.skipped.push_back(name);
+      report.log.push_back("update: skipped " + name + ": " + whySkipped);
+      continue;
+    }
     std::error_code error;
-    if (fs::exists(item.target, error)) {
-      const fs::path kept = KeptCopyOf(item.target);
-      if (fs::exists(kept, error)) files.Remove(kept);  // left by an earlier update
-      if (!files.Rename(item.target, kept)) {
-        report.failed.push_back(item.name);
-        report.log.push_back("update: " + item.name + " cannot be moved aside (in use?)");
-        RollBack(plan, files, report);
-        return false;
+    plan.items.push_back(
+        MakeSwapItem(folder, name, *target, plan.items.size(), fs::exists(*target, error)));
+    plan.indexes.push_back(index);
+  }
+  return plan;
+}
+
+// Names of entries that land on a file another entry names too.
+std::vector<std::string> Collisions(const std::vector<SwapItem>& items, const fs::path& folder) {
+  std::vector<std::string> colliding;
+  for (size_t i = 0; i < items.size(); ++i) {
+    for (size_t j = i + 1; j < items.size(); ++j) {
+      if (SameFileName(fs::relative(items[i].target, folder).wstring(),
+                       fs::relative(items[j].target, folder).wstring())) {
+        colliding.push_back(items[i].name + " and " + items[j].name);
       }
-      item.movedAside = true;
     }
-    if (!files.Rename(item.staged, item.target)) {
+  }
+  return colliding;
+}
+
+// Unpacks every entry into staging, straight to its file; false at the first
+// one that cannot be read (a CRC mismatch included) or written.
+bool Stage(mz_zip_archive& zip, const Plan& plan, InstallFiles& files, InstallReport& report) {
+  for (size_t i = 0; i < plan.items.size(); ++i) {
+    const SwapItem& item = plan.items[i];
+    bool readable = true;
+    const bool written = files.Write(item.staged, [&](std::FILE* out) {
+      readable = mz_zip_reader_extract_to_cfile(&zip, plan.indexes[i], out, 0);
+      return readable;
+    });
+    if (!written) {
       report.failed.push_back(item.name);
-      report.log.push_back("update: the new " + item.name + " cannot be put in place");
-      RollBack(plan, files, report);
+      report.log.push_back("update: " + item.name +
+                           (readable ? " cannot be written beside the program"
+                                     : " cannot be unpacked (a damaged archive)") +
+                           "; nothing was replaced");
       return false;
     }
-    item.placed = true;
   }
   return true;
+}
+
+// Puts the old release back after a failed or broken-off swap, and says truly
+// whether it is whole again.
+void Undo(const std::vector<SwapItem>& items, const fs::path& folder, InstallFiles& files,
+          InstallReport& report) {
+  SwapRun run;
+  const bool whole = RollBack(items, files, run);
+  if (whole) FinishRolledBack(folder, files, run);
+  report.rolledBack = true;
+  report.log.insert(report.log.end(), run.log.begin(), run.log.end());
+  report.log.push_back(whole ? "update: rolled back; the old release stays"
+                             : "update: rolled back only in part; the next start tries again");
+}
+
+enum class Step { Planning, Staging, Swapping };
+
+void Install(const fs::path& archive, const fs::path& folder, InstallFiles& files,
+             InstallReport& report, Plan& plan, Step& step) {
+  ZipReader reader;
+  if (!OpenArchive(archive, reader)) {
+    report.log.push_back("update: the download is not a readable archive; nothing was replaced");
+    return;
+  }
+  plan = PlanEntries(reader.zip, folder, report);
+  if (const auto colliding = Collisions(plan.items, folder); !colliding.empty()) {
+    for (const std::string& pair : colliding) {
+      report.failed.push_back(pair);
+      report.log.push_back("update: the archive names one file twice: " + pair);
+    }
+    report.log.push_back("update: the archive was refused; nothing was replaced");
+    return;
+  }
+  if (plan.items.empty()) return;
+
+  step = Step::Staging;
+  const fs::path staging = folder / kUpdateStagingName;
+  std::error_code error;
+  if ((fs::exists(staging, error) && !files.RemoveFolder(staging)) || !files.MakeFolder(staging)) {
+    report.log.push_back("update: " + staging.u8string() + " cannot be made; nothing was replaced");
+    return;
+  }
+  if (!Stage(reader.zip, plan, files, report)) return;
+  for (const SwapItem& item : plan.items) {
+    // A kept copy of an earlier update that the clean-up could not remove;
+    // its original is in place, so nothing is lost.
+    if (item.replaces && fs::exists(item.kept, error) && !files.Remove(item.kept)) {
+      report.failed.push_back(item.name);
+      report.log.push_back("update: " + item.name + kKeptCopySuffix +
+                           " is in the way; nothing was replaced");
+      return;
+    }
+  }
+  if (!files.WriteWhole(folder / kUpdateJournalName, FormatJournal({plan.items, false}))) {
+    report.log.push_back("update: update.journal cannot be written; nothing was replaced");
+    return;
+  }
+
+  step = Step::Swapping;
+  SwapRun run;
+  const bool placed = RollForward(plan.items, files, run);
+  if (placed) FinishPlaced({plan.items, false}, folder, files, run);
+  report.log.insert(report.log.end(), run.log.begin(), run.log.end());
+  if (!placed) {
+    report.failed.push_back(run.stoppedAt);
+    Undo(plan.items, folder, files, report);
+    return;
+  }
+  for (const SwapItem& item : plan.items) report.installed.push_back(item.name);
+  report.log.push_back("update: installed " + std::to_string(plan.items.size()) + " files");
 }
 
 }  // namespace
@@ -180,50 +217,32 @@ InstallReport InstallArchive(const fs::path& archive, const fs::path& folder) {
 
 InstallReport InstallArchive(const fs::path& archive, const fs::path& folder, InstallFiles& files) {
   InstallReport report;
-  const auto bytes = ReadWholeFile(archive);
-  ZipReader reader;
-  if (bytes) reader.open = mz_zip_reader_init_mem(&reader.zip, bytes->data(), bytes->size(), 0);
-  if (!reader.open) {
-    report.log.push_back("update: the download is not a readable archive; nothing was replaced");
-    return report;
-  }
-
-  const fs::path staging = folder / kUpdateStagingName;
-  std::vector<Planned> plan;
-  std::vector<mz_uint> indexes;
-  const mz_uint count = mz_zip_reader_get_num_files(&reader.zip);
-  for (mz_uint index = 0; index < count; ++index) {
-    mz_zip_archive_file_stat stat{};
-    if (!mz_zip_reader_file_stat(&reader.zip, index, &stat)) continue;
-    const std::string name = stat.m_filename;
-    std::string whySkipped = "a folder entry";
-    const auto target = mz_zip_reader_is_file_a_directory(&reader.zip, index)
-                            ? std::nullopt
-                            : EntryTarget(name, folder, whySkipped);
-    if (!target) {
-      report.skipped.push_back(name);
-      report.log.push_back("update: skipped " + name + ": " + whySkipped);
-      continue;
+  Plan plan;
+  Step step = Step::Planning;
+  // Whatever stops the installation (no memory for an entry, an error the
+  // file system throws), the folder is left whole.
+  const auto leaveWhole = [&](const std::string& why) {
+    report.log.push_back("update: stopped by an error (" + why + ")");
+    report.installed.clear();
+    try {
+      if (step == Step::Swapping) {
+        Undo(plan.items, folder, files, report);
+      } else if (step == Step::Staging) {
+        files.RemoveFolder(folder / kUpdateStagingName);
+        report.log.push_back("update: nothing was replaced");
+      }
+    } catch (...) {
+      report.log.push_back("update: the next start puts the files right");
     }
-    plan.push_back({name, *target, staging / std::to_string(plan.size())});
-    indexes.push_back(index);
+  };
+  try {
+    Install(archive, folder, files, report, plan, step);
+    if (step == Step::Staging) files.RemoveFolder(folder / kUpdateStagingName);
+  } catch (const std::exception& e) {
+    leaveWhole(e.what());
+  } catch (...) {
+    leaveWhole("unknown");
   }
-  if (plan.empty()) return report;
-
-  std::error_code error;
-  fs::remove_all(staging, error);
-  if (!fs::create_directory(staging, error)) {
-    report.log.push_back("update: " + staging.u8string() + " cannot be made; nothing was replaced");
-    return report;
-  }
-  const bool done = Stage(reader.zip, indexes, plan, files, report) && Swap(plan, files, report);
-  fs::remove_all(staging, error);
-  if (!done) {
-    if (report.rolledBack) report.log.push_back("update: rolled back; the old release stays");
-    return report;
-  }
-  for (const Planned& item : plan) report.installed.push_back(item.name);
-  report.log.push_back("update: installed " + std::to_string(plan.size()) + " files");
   return report;
 }
 

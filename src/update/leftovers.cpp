@@ -1,6 +1,6 @@
 #include "update/leftovers.h"
 
-#include "update/archive_install.h"
+#include "update/install_layout.h"
 
 namespace vantor {
 
@@ -9,13 +9,24 @@ namespace fs = std::filesystem;
 std::vector<fs::path> RemoveUpdateLeftovers(const fs::path& folder) {
   std::vector<fs::path> leftOver;
   std::error_code error;
+  const bool journalPending = fs::exists(folder / kUpdateJournalName, error);
+  const fs::path halfJournal = std::string(kUpdateJournalName) + ".tmp";
   // Collected first: removing while listing is not portable.
   std::vector<fs::path> found;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     const fs::path& path = it->path();
-    if (path.extension() == ".old" || path.filename() == kUpdateArchiveName ||
-        path.filename() == kUpdateStagingName) {
+    const fs::path name = path.filename();
+    if (name == kUpdateArchiveName || name == halfJournal) {
       found.push_back(path);
+    } else if (journalPending) {
+      continue;  // the kept copies and the staged files may still be needed
+    } else if (name == kUpdateStagingName) {
+      found.push_back(path);
+    } else if (path.extension() == kKeptCopySuffix) {
+      fs::path original = path;
+      original.replace_extension();
+      std::error_code missing;
+      if (fs::exists(original, missing)) found.push_back(path);
     }
   }
   for (const fs::path& path : found) {

@@ -1,5 +1,8 @@
 #include "update/process_selection.h"
 
+#include "common/files.h"
+#include "update/updater.h"
+
 namespace vantor {
 
 std::vector<std::uint32_t> ProcessesToEnd(const std::vector<RunningProcess>& running,
@@ -9,6 +12,13 @@ std::vector<std::uint32_t> ProcessesToEnd(const std::vector<RunningProcess>& run
     if (process.exeName == exeName && process.id != selfId) ids.push_back(process.id);
   }
   return ids;
+}
+
+bool IsVantorImage(std::wstring_view imagePath) {
+  const size_t cut = imagePath.find_last_of(L"\\/");
+  const std::wstring_view name =
+      cut == std::wstring_view::npos ? imagePath : imagePath.substr(cut + 1);
+  return SameFileName(name, kProgramFileName) || SameFileName(name, kKeptProgramFileName);
 }
 
 }  // namespace vantor

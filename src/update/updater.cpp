@@ -6,6 +6,8 @@
 #include "common/log.h"
 #include "common/version.h"
 #include "update/archive_install.h"
+#include "update/install_layout.h"
+#include "update/interrupted_install.h"
 #include "update/leftovers.h"
 #include "update/update_offer.h"
 
@@ -21,7 +23,14 @@ Updater::Updater(UpdaterPlatform& platform, std::filesystem::path programFolder,
   platform_.EndOtherProcessesNamed(kKeptProgramFileName);
   platform_.EndOtherProcessesNamed(kProgramFileName);
   updateZipPath = folder_ / kUpdateArchiveName;
+  // An update that a crash broke off is finished or undone before the
+  // clean-up could take a kept copy it still needs.
+  const InstallRecovery recovery = RecoverInterruptedInstall(folder_);
+  for (const std::string& line : recovery.log) applog::Write(line);
   RemoveUpdateLeftovers(folder_);  // what stays locked goes at a later start
+  // This process runs the program file the recovery moved away: start the
+  // one now in place, so the player runs what is installed.
+  if (recovery.programMoved) platform_.Restart(folder_ / kProgramFileName);
 }
 
 bool Updater::CheckForUpdate() {
@@ -67,6 +76,19 @@ std::string Updater::RefuseDownload(const DownloadResult& result) const {
 }
 
 void Updater::InstallUpdate() {
+  try {
+    DownloadAndInstall();
+  } catch (const std::exception& e) {
+    // The installation itself never throws; this is the download's check.
+    applog::Write(std::string("update: stopped by an error (") + e.what() +
+                  "); nothing was replaced");
+  } catch (...) {
+    applog::Write("update: stopped by an unknown error; nothing was replaced");
+  }
+  platform_.Restart(folder_ / kProgramFileName);
+}
+
+void Updater::DownloadAndInstall() {
   std::error_code ignored;
   std::filesystem::remove(updateZipPath, ignored);
   if (downloadUrl.empty()) {
@@ -80,7 +102,6 @@ void Updater::InstallUpdate() {
   } else {
     for (const std::string& line : InstallArchive(updateZipPath, folder_).log) applog::Write(line);
   }
-  platform_.Restart(folder_ / kProgramFileName);
 }
 
 }  // namespace vantor

@@ -19,7 +19,7 @@ class UpdaterPlatform {
   // answered.
   virtual DownloadResult Download(const std::string& url, const std::filesystem::path& file) = 0;
   // Starts the program with this process's whole command line, then ends this
-  // process with exit code 0. Returns only in tests.
+  // process with exit code 0. Returns only in tests (and the caller goes on).
   virtual void Restart(const std::filesystem::path& program) = 0;
 };
 
@@ -34,7 +34,9 @@ inline constexpr wchar_t kProgramFileName[] = L"Vantor.exe";
 inline constexpr wchar_t kKeptProgramFileName[] = L"Vantor.exe.old";
 
 // The self-updater, alive only through start-up. Constructing it ends other
-// copies of the program and clears what an earlier update left behind.
+// copies of the program, finishes or undoes an update that a crash broke off
+// (restarting when that moved the program file) and clears what an earlier
+// update left behind.
 class Updater {
  public:
   Updater(UpdaterPlatform& platform, std::filesystem::path programFolder, UpdateServer server = {});
@@ -54,6 +56,7 @@ class Updater {
 
  private:
   std::string RefuseDownload(const DownloadResult& result) const;
+  void DownloadAndInstall();
 
   UpdaterPlatform& platform_;
   std::filesystem::path folder_;

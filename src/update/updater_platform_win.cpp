@@ -30,6 +30,17 @@ std::vector<RunningProcess> SnapshotProcesses() {
   return running;
 }
 
+// Ending a process, and reading which program it runs.
+constexpr DWORD kEndRights = PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION;
+
+bool StillVantor(HANDLE process) {
+  std::wstring image(32768, L'\0');
+  DWORD length = static_cast<DWORD>(image.size());
+  if (!QueryFullProcessImageNameW(process, 0, image.data(), &length)) return false;
+  image.resize(length);
+  return IsVantorImage(image);
+}
+
 // How long to wait for an ended process to let go of its files.
 constexpr DWORD kExitWaitMilliseconds = 5000;
 
@@ -38,17 +49,20 @@ constexpr DWORD kExitWaitMilliseconds = 5000;
 void WindowsUpdaterPlatform::EndOtherProcessesNamed(const std::wstring& exeName) {
   for (std::uint32_t id : ProcessesToEnd(SnapshotProcesses(), exeName, GetCurrentProcessId())) {
     bool canWait = true;
-    HANDLE process = openProcess_(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    HANDLE process = openProcess_(kEndRights | SYNCHRONIZE, FALSE, id);
     if (process == nullptr) {
       // Ending it matters more than waiting for it: its files may unlock late.
       canWait = false;
-      process = openProcess_(PROCESS_TERMINATE, FALSE, id);
+      process = openProcess_(kEndRights, FALSE, id);
     }
     if (process == nullptr) {
       applog::Failure("Opening another Vantor to end it", GetLastError(), "it keeps running");
       continue;
     }
-    if (!TerminateProcess(process, 9)) {
+    if (!StillVantor(process)) {
+      applog::Write("update: process " + std::to_string(id) +
+                    " is no longer a Vantor (its id was reused); it is left alone");
+    } else if (!TerminateProcess(process, 9)) {
       applog::Failure("Ending another Vantor", GetLastError(), "it keeps running");
     } else if (canWait) {
       WaitForSingleObject(process, kExitWaitMilliseconds);

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <new>
 
 #include "support/temp_folder.h"
 #include "support/zip_writer.h"
 #include "update/archive_install.h"
+#include "update/interrupted_install.h"
+#include "update/leftovers.h"
 
 namespace vantor {
 namespace {
@@ -15,22 +18,42 @@ namespace {
 namespace fs = std::filesystem;
 using Tree = std::map<std::string, std::string>;
 
-// Fails the n-th call (from 1) of one kind of file operation.
+// Fails the n-th file operation (from 1) of one kind, or every operation
+// from the n-th on (as a power cut would), or throws at the n-th.
 class FailingFiles final : public InstallFiles {
  public:
-  enum class Kind { Write, Rename };
-  FailingFiles(Kind kind, int n) : kind_(kind), n_(n) {}
-  bool Write(const fs::path& file, const std::string& bytes) override {
-    return Fails(Kind::Write) ? false : InstallFiles::Write(file, bytes);
+  enum class Kind { Write, Rename, Any };
+  enum class Mode { Once, FromThenOn, Throw };
+  FailingFiles(Kind kind, int n, Mode mode = Mode::Once) : kind_(kind), n_(n), mode_(mode) {}
+  bool MakeFolder(const fs::path& folder) override {
+    return Go(Kind::Any) && InstallFiles::MakeFolder(folder);
+  }
+  bool Write(const fs::path& file, const std::function<bool(std::FILE*)>& fill) override {
+    return Go(Kind::Write) && InstallFiles::Write(file, fill);
+  }
+  bool WriteWhole(const fs::path& file, std::string_view bytes) override {
+    return Go(Kind::Any) && InstallFiles::WriteWhole(file, bytes);
   }
   bool Rename(const fs::path& from, const fs::path& to) override {
-    return Fails(Kind::Rename) ? false : InstallFiles::Rename(from, to);
+    return Go(Kind::Rename) && InstallFiles::Rename(from, to);
   }
+  bool Remove(const fs::path& file) override { return Go(Kind::Any) && InstallFiles::Remove(file); }
+  bool RemoveFolder(const fs::path& folder) override {
+    return Go(Kind::Any) && InstallFiles::RemoveFolder(folder);
+  }
+  int operations = 0;
 
  private:
-  bool Fails(Kind kind) { return kind == kind_ && ++seen_ == n_; }
+  bool Go(Kind kind) {
+    ++operations;
+    if (kind_ != Kind::Any && kind != kind_) return true;
+    const int seen = ++seen_;
+    if (mode_ == Mode::Throw && seen == n_) throw std::bad_alloc();
+    return mode_ == Mode::FromThenOn ? seen < n_ : seen != n_;
+  }
   Kind kind_;
   int n_;
+  Mode mode_;
   int seen_ = 0;
 };
 
@@ -57,15 +80,22 @@ class ArchiveFaults : public ::testing::Test {
     zip.WriteTo(root.path() / "update.zip");
   }
   fs::path program() const { return root.path() / "program"; }
+  void Reset() {
+    fs::remove_all(program());
+    SetUp();
+  }
 
   // Every file under <root> but the archive, and the kept ".old" copies
-  // (which the next start removes), with its content.
-  Tree Release() const {
+  // (which the next start removes) unless `strict`, with its content.
+  Tree Release(bool strict = false) const {
     Tree files;
     for (const auto& entry : fs::recursive_directory_iterator(root.path())) {
       const fs::path& path = entry.path();
-      if (!entry.is_regular_file() || path.filename() == "update.zip") continue;
-      if (path.extension() == ".old") continue;
+      if (path.filename() == "update.zip") continue;
+      if (!entry.is_regular_file() || (!strict && path.extension() == ".old")) {
+        if (strict && fs::is_directory(path) && fs::is_empty(path)) files[path.string()] = "";
+        continue;
+      }
       files[fs::relative(path, root.path()).generic_string()] = test::ReadBytes(path);
     }
     return files;
@@ -150,6 +180,73 @@ TEST_F(ArchiveFaults, AStagingFolderLeftByACrashIsReplaced) {
   const InstallReport report = InstallArchive(root.path() / "update.zip", program());
   EXPECT_EQ(report.installed.size(), 3u);
   EXPECT_EQ(Release(), kNewRelease);
+}
+
+// A power cut after any file operation of an installation of four entries
+// (one of them new), then the next start: the folder is the whole old
+// release or the whole new one, with nothing of the update left. Again with
+// the last staged file lost meanwhile: the start then undoes the update.
+TEST_F(ArchiveFaults, ACutAtAnyOperationEndsWholeAfterTheNextStart) {
+  const Tree newWithAddition = {{"program/Vantor.exe", "new exe"},
+                                {"program/WebView2Loader.dll", "new dll"},
+                                {"program/assets/readme.txt", "new readme"},
+                                {"program/assets/added.txt", "added"},
+                                {"outside.txt", "keep me"}};
+  for (const bool stagedLost : {false, true}) {
+    std::string outcomes;
+    for (int cut = 1; cut <= 18; ++cut) {
+      SCOPED_TRACE("cut at operation " + std::to_string(cut));
+      Reset();
+      test::ZipWriter zip;
+      zip.Add("Vantor.exe", "new exe");
+      zip.Add("assets/added.txt", "added");
+      zip.Add("WebView2Loader.dll", "new dll");
+      zip.Add("assets/readme.txt", "new readme");
+      zip.WriteTo(root.path() / "update.zip");
+      FailingFiles files(FailingFiles::Kind::Any, cut, FailingFiles::Mode::FromThenOn);
+      InstallArchive(root.path() / "update.zip", program(), files);
+      if (cut == 18) {
+        EXPECT_EQ(files.operations, 17);  // the last cut falls after the end
+      }
+      if (stagedLost) fs::remove(program() / "update.staging" / "3");
+      RecoverInterruptedInstall(program());
+      RemoveUpdateLeftovers(program());
+      const Tree after = Release(true);
+      outcomes += after == kOldRelease ? 'o' : after == newWithAddition ? 'n' : '?';
+    }
+    // Up to the journal's write the old release stays; from the first rename
+    // on, the next start finishes the update if it can.
+    EXPECT_EQ(outcomes, stagedLost ? "ooooooooooooonnnnn" : "oooooonnnnnnnnnnnn");
+  }
+}
+
+TEST_F(ArchiveFaults, AnArchiveNamingOneFileTwiceOrAnErrorMidwayChangesNothing) {
+  const struct {
+    const char* name;
+    const char* second;
+    int throwAtRename;
+  } table[] = {
+      {"the same name twice", "WebView2Loader.dll", 0},
+      {"names that differ in case only", "WEBVIEW2LOADER.DLL", 0},
+      {"an error thrown by the third rename", nullptr, 3},
+  };
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.name);
+    Reset();
+    test::ZipWriter zip;
+    zip.Add("WebView2Loader.dll", "new dll");
+    zip.Add("Vantor.exe", "new exe");
+    if (row.second != nullptr) zip.Add(row.second, "second dll");
+    zip.Add("assets/readme.txt", "new readme");
+    zip.WriteTo(root.path() / "update.zip");
+    FailingFiles files(FailingFiles::Kind::Rename, row.throwAtRename, FailingFiles::Mode::Throw);
+    const InstallReport report = InstallArchive(root.path() / "update.zip", program(), files);
+    EXPECT_TRUE(report.installed.empty());
+    EXPECT_EQ(report.log.back(), row.second != nullptr
+                                     ? "update: the archive was refused; nothing was replaced"
+                                     : "update: rolled back; the old release stays");
+    EXPECT_EQ(Release(true), kOldRelease);
+  }
 }
 
 }  // namespace

@@ -210,7 +210,8 @@ TEST(UpdaterProcesses, ACopyThatRefusesTheRightToWaitIsStillEnded) {
   GetExitCodeProcess(running.hProcess, &code);
   EXPECT_EQ(code, 9u);
   EXPECT_EQ(g_accessAsked,
-            (std::vector<DWORD>{PROCESS_TERMINATE | SYNCHRONIZE, PROCESS_TERMINATE}));
+            (std::vector<DWORD>{PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE,
+                                PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION}));
   CloseHandle(running.hThread);
   CloseHandle(running.hProcess);
 }

@@ -1,5 +1,7 @@
 // A stand-in for the program in the updater's process tests. Copied under the
-// names the updater looks for, it sleeps until ended, or plays the restart.
+// names the updater looks for, it sleeps until ended, or plays the restart;
+// or it installs "update.zip" slowly (to be killed midway), or plays the
+// next start, which repairs the folder.
 #include <windows.h>
 
 #include <filesystem>
@@ -7,8 +9,37 @@
 #include <string>
 
 #include "common/files.h"
+#include "common/log.h"
 #include "common/text.h"
+#include "update/archive_install.h"
 #include "update/updater_platform_win.h"
+
+namespace {
+
+// Real file operations, each rename a little late, so that a test can end
+// the installation between any two.
+class SlowFiles final : public vantor::InstallFiles {
+ public:
+  bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+    Sleep(50);
+    return InstallFiles::Rename(from, to);
+  }
+};
+
+// The start-up's updater work without the network: ends no one, restarts by
+// writing "restart.txt".
+class StartOnlyPlatform final : public vantor::UpdaterPlatform {
+ public:
+  void EndOtherProcessesNamed(const std::wstring&) override {}
+  vantor::DownloadResult Download(const std::string&, const std::filesystem::path&) override {
+    return {};
+  }
+  void Restart(const std::filesystem::path& program) override {
+    std::ofstream(program.parent_path() / L"restart.txt") << "restart";
+  }
+};
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
@@ -19,6 +50,16 @@ int wmain(int argc, wchar_t** argv) {
 
   if (mode == L"sleep") {
     Sleep(60000);
+    return 0;
+  }
+  if (mode == L"install-slowly") {
+    SlowFiles files;
+    return vantor::InstallArchive(self / L"update.zip", self, files).installed.empty() ? 1 : 0;
+  }
+  if (mode == L"start") {
+    vantor::applog::Open({self});  // Vantor.log beside it, for a failing test to show
+    StartOnlyPlatform platform;
+    vantor::Updater updater(platform, self);
     return 0;
   }
   if (mode == L"restart" && isProgram) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
 #include "common/files.h"
@@ -120,6 +121,54 @@ TEST(UpdaterProcesses, AnUpdateReplacesTheRunningProgram) {
   TerminateProcess(running.process, 0);
   WaitForSingleObject(running.process, 5000);
   CloseHandle(running.process);
+}
+
+// A real installation of many files ended by TerminateProcess in the middle
+// of its renames; the next start leaves one whole release and nothing else.
+TEST(UpdaterProcesses, AnInstallationKilledMidwayIsWholeAfterTheNextStart) {
+  test::TempFolder folder;
+  test::ZipWriter zip;
+  std::map<std::string, std::string> oldRelease, newRelease;
+  for (int i = 0; i < 40; ++i) {
+    const std::string name = "file" + std::to_string(i) + ".bin";
+    test::WriteBytes(folder / name, "old " + name);
+    oldRelease[name] = "old " + name;
+    newRelease[name] = "new " + name;
+    zip.Add(name, "new " + name);
+  }
+  zip.WriteTo(folder / "update.zip");
+  fs::copy_file(Helper(), folder / "installer.exe");
+  fs::copy_file(Helper(), folder / "starter.exe");
+
+  const Started installer = Start(folder / "installer.exe", L"install-slowly");
+  ASSERT_NE(installer.process, nullptr);
+  const auto keptCopies = [&] {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(folder.path())) {
+      count += entry.path().extension() == ".old";
+    }
+    return count;
+  };
+  for (int waited = 0; waited < 20000 && keptCopies() < 10; waited += 10) Sleep(10);
+  ASSERT_GE(keptCopies(), 10);
+  TerminateProcess(installer.process, 1);
+  WaitForSingleObject(installer.process, 5000);
+  CloseHandle(installer.process);
+
+  const Started starter = Start(folder / "starter.exe", L"start");
+  ASSERT_NE(starter.process, nullptr);
+  EXPECT_EQ(ExitCode(starter.process), 0u);
+  CloseHandle(starter.process);
+
+  std::map<std::string, std::string> after;
+  for (const auto& entry : fs::directory_iterator(folder.path())) {
+    const std::string name = entry.path().filename().string();
+    if (name != "installer.exe" && name != "starter.exe" && name != "Vantor.log") {
+      after[name] = test::ReadBytes(entry.path());
+    }
+  }
+  // The journal was there: the start finished the update.
+  EXPECT_EQ(after, newRelease) << test::ReadBytes(folder / "Vantor.log");
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "common/text.h"
 #include "support/temp_folder.h"
 #include "support/zip_writer.h"
 #include "update/download_check.h"
+#include "update/install_layout.h"
 #include "update/process_selection.h"
 
 namespace vantor {
@@ -63,6 +65,7 @@ class UpdaterTest : public ::testing::Test {
 
 TEST_F(UpdaterTest, ConstructionEndsTheOldBuildThenOtherCopiesThenClearsLeftovers) {
   test::WriteBytes(folder / "Vantor.exe.old", "x");
+  test::WriteBytes(folder / "Vantor.exe", "x");
   test::WriteBytes(folder / "update.zip", "x");
   test::WriteBytes(folder / "photos.zip", "mine");
   Updater updater(platform, folder.path());
@@ -72,6 +75,23 @@ TEST_F(UpdaterTest, ConstructionEndsTheOldBuildThenOtherCopiesThenClearsLeftover
   EXPECT_FALSE(fs::exists(folder / "Vantor.exe.old"));
   EXPECT_FALSE(fs::exists(folder / "update.zip"));
   EXPECT_TRUE(fs::exists(folder / "photos.zip"));
+}
+
+TEST_F(UpdaterTest, ConstructionFinishesAnInterruptedUpdateAndRestartsIntoIt) {
+  // Killed between moving the old program aside and the new one in.
+  test::WriteBytes(folder / "Vantor.exe.old", "old exe");
+  fs::create_directories(folder / "update.staging");
+  test::WriteBytes(folder / "update.staging" / "0", "new exe");
+  test::WriteBytes(
+      folder / "update.journal",
+      FormatJournal(
+          {{MakeSwapItem(folder.path(), "Vantor.exe", folder / "Vantor.exe", 0, true)}, false}));
+  Updater updater(platform, folder.path());
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "new exe");
+  EXPECT_EQ(platform.calls.back(), "restart");
+  for (const char* gone : {"Vantor.exe.old", "update.staging", "update.journal"}) {
+    EXPECT_FALSE(fs::exists(folder / gone)) << gone;
+  }
 }
 
 TEST_F(UpdaterTest, InstallDownloadsInstallsAndRestartsTheProgram) {
@@ -150,6 +170,14 @@ TEST(ProcessesToEnd, ExactNameAndNeverItself) {
   EXPECT_EQ(ProcessesToEnd(running, L"Vantor.exe", 16), std::vector<std::uint32_t>{4});
   EXPECT_EQ(ProcessesToEnd(running, L"Vantor.exe", 99), (std::vector<std::uint32_t>{4, 16}));
   EXPECT_EQ(ProcessesToEnd(running, L"Vantor.exe.old", 4), std::vector<std::uint32_t>{12});
+  // An id Windows gave to another program since the snapshot is left alone.
+  for (const wchar_t* ours : {L"C:\\Games\\Vantor.exe", L"D:\\V\\VANTOR.EXE.OLD", L"Vantor.exe"}) {
+    EXPECT_TRUE(IsVantorImage(ours)) << WideToUtf8(ours);
+  }
+  for (const wchar_t* other :
+       {L"C:\\Windows\\notepad.exe", L"C:\\Vantor.exe\\game.exe", L"C:\\MyVantor.exe", L""}) {
+    EXPECT_FALSE(IsVantorImage(other)) << WideToUtf8(other);
+  }
 }
 
 }  // namespace
