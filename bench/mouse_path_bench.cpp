@@ -23,17 +23,33 @@ void ReportAllocations(benchmark::State& state, long before) {
       static_cast<double>(AllocationCount() - before) / static_cast<double>(state.iterations()));
 }
 
-void MoveMessage_ToChars(benchmark::State& state) {
+// What the raw-input path builds per report: the text in a stack buffer.
+void MoveMessage_StackBuffer(benchmark::State& state) {
   std::int64_t i = 0;
   const long before = AllocationCount();
   for (auto _ : state) {
-    std::wstring text = vantor::MouseMoveMessage(Delta(i), Delta(i + 1));
-    benchmark::DoNotOptimize(text.data());
+    const vantor::MouseMoveText text(Delta(i), Delta(i + 1));
+    benchmark::DoNotOptimize(text.c_str());
     ++i;
   }
   ReportAllocations(state, before);
 }
-BENCHMARK(MoveMessage_ToChars);
+BENCHMARK(MoveMessage_StackBuffer);
+
+// A whole report as the loop forwards it: movement, then a wheel turn.
+void ForwardReport_MoveAndWheel(benchmark::State& state) {
+  std::int64_t i = 0;
+  const long before = AllocationCount();
+  for (auto _ : state) {
+    const vantor::RawMouseReport report{0, vantor::kRawMouseWheel,
+                                        static_cast<std::int16_t>(i % 2 ? 120 : -120), Delta(i),
+                                        Delta(i + 1)};
+    vantor::ForwardRawMouse(report, [](const wchar_t* json) { benchmark::DoNotOptimize(json); });
+    ++i;
+  }
+  ReportAllocations(state, before);
+}
+BENCHMARK(ForwardReport_MoveAndWheel);
 
 // Baseline: the object built with the JSON library, dumped, widened.
 void MoveMessage_Nlohmann(benchmark::State& state) {
@@ -97,17 +113,38 @@ void HookDecision_CaptureOn(benchmark::State& state) {
 }
 BENCHMARK(HookDecision_CaptureOn);
 
-// "Raw Input" in a document holding all seven keys and a few of the user's.
-void ConfigLookup_RawInput(benchmark::State& state) {
+// A document holding all seven keys and a few of the user's.
+vantor::Config FullConfig() {
   const auto file = std::filesystem::temp_directory_path() / "vantor-bench-config.json";
   std::ofstream(file) << R"({"Blur Fix": false, "Developer Mode": false, "Fullscreen Mode": true,
     "Raw Input": true, "Shadowplay Mode": false, "Sky Color": "#102030", "Unlimited FPS": true,
     "mine": [1, 2, 3], "zzz": {"a": 1}})";
-  const vantor::Config config(file);
+  vantor::Config config(file);
   std::filesystem::remove(file);
-  // As the hook and the loop read it, through the settings table.
+  return config;
+}
+
+// Baseline: "Raw Input" looked up in the document through the settings table.
+void ConfigLookup_RawInput(benchmark::State& state) {
+  const vantor::Config config = FullConfig();
   for (auto _ : state) benchmark::DoNotOptimize(config.Get(vantor::settings::kRawInput));
 }
 BENCHMARK(ConfigLookup_RawInput);
+
+// As the hook reads it for every event: the cached setting, then the decision.
+void HookEvent_CachedSetting(benchmark::State& state) {
+  const vantor::Config config = FullConfig();
+  const vantor::Config* volatile seen = &config;  // no hoisting the load out of the loop
+  vantor::MouseHookEvent e = HookEvent(true);
+  std::int64_t i = 0;
+  const long before = AllocationCount();
+  for (auto _ : state) {
+    e.x = 500 + Delta(i++);
+    e.rawInput = seen->RawInput();
+    benchmark::DoNotOptimize(vantor::DecideMouseHook(e));
+  }
+  ReportAllocations(state, before);
+}
+BENCHMARK(HookEvent_CachedSetting);
 
 }  // namespace

@@ -33,6 +33,10 @@ std::wstring ChooseUserDataFolder() {
 
 constexpr wchar_t kRawInputFailed[] = L"Failed to start raw input";
 constexpr wchar_t kRawInputFailedCaption[] = L"Failed start raw input";
+constexpr wchar_t kStuckPageCaption[] = L"The game is not responding";
+constexpr wchar_t kStuckPageText[] =
+    L"The game's page has not responded for a while. It may still recover, for example "
+    L"while a large map loads.\n\nReload the game now, or wait for it?";
 
 }  // namespace
 
@@ -101,6 +105,9 @@ void ClientWindow::Carry(const Commands& commands) {
         webHost_.RunScript(command.text);
         break;
       case CommandKind::SetCapture:
+        // Windows drops a low-level hook silently when the UI thread once
+        // answered too late; each pointer lock makes sure of it again.
+        if (command.on) mouse_.RenewHook();
         mouse_.SetActive(command.on);
         break;
       case CommandKind::ApplyWindowMode:
@@ -134,7 +141,10 @@ void ClientWindow::OnPageMessage(std::wstring_view sourceUri, std::wstring_view 
 
 void ClientWindow::OnDocumentLoaded() {
   mouse_.SetActive(false);  // a new document holds no pointer lock
-  if (!mouse_.RegisterRawInput()) TellAndEnd(kRawInputFailed, kRawInputFailedCaption, 1);
+  if (!mouse_.RegisterRawInput() && !rawInputFailureTold_) {
+    rawInputFailureTold_ = true;
+    TellAndEnd(kRawInputFailed, kRawInputFailedCaption, 1);
+  }
 }
 
 void ClientWindow::OnPageLost() { mouse_.SetActive(false); }
@@ -144,7 +154,14 @@ void ClientWindow::OnWebHostFailed(const std::wstring& message, const std::wstri
   TellAndEnd(message, caption, exitCode);
 }
 
+bool ClientWindow::AskWhetherToReload() {
+  return AskWithButtons(kStuckPageText, kStuckPageCaption, L"Reload the game", L"Wait");
+}
+
 void ClientWindow::TellAndEnd(std::wstring message, std::wstring caption, int exitCode) {
+  // The code goes with the ending at once: closing the window while the box
+  // is up must still end with it.
+  window_.SetExitCode(exitCode);
   mouse_.SetActive(false);
   window_.Post([this, message = std::move(message), caption = std::move(caption), exitCode] {
     ShowMessage(message.c_str(), caption.c_str(), MB_ICONWARNING);
@@ -152,6 +169,6 @@ void ClientWindow::TellAndEnd(std::wstring message, std::wstring caption, int ex
   });
 }
 
-void ClientWindow::PostMouseMessage(const std::wstring& json) noexcept { webHost_.PostJson(json); }
+void ClientWindow::PostMouseMessage(const wchar_t* json) noexcept { webHost_.PostJson(json); }
 
 }  // namespace vantor

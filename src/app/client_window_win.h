@@ -35,8 +35,9 @@ class ClientWindow final : private MainWindowEvents, private WebHostEvents, priv
   void OnPageLost() override;
   void OnWebHostFailed(const std::wstring& message, const std::wstring& caption,
                        int exitCode) override;
+  bool AskWhetherToReload() override;
   // MouseSink
-  void PostMouseMessage(const std::wstring& json) noexcept override;
+  void PostMouseMessage(const wchar_t* json) noexcept override;
 
   void Carry(const Commands& commands);
   void ApplyWindowMode();
@@ -50,6 +51,7 @@ class ClientWindow final : private MainWindowEvents, private WebHostEvents, priv
   MainWindow window_;
   WebHost webHost_;
   MouseCapture mouse_;
+  bool rawInputFailureTold_ = false;
 };
 
 }  // namespace vantor

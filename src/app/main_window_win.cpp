@@ -8,6 +8,13 @@ namespace vantor {
 namespace {
 
 constexpr UINT kRunPostedTasks = WM_APP + 1;
+constexpr WORD kProgramIconId = 1;  // the first icon resource of Vantor.exe
+
+HICON EmbeddedIcon(int widthMetric, int heightMetric) {
+  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kProgramIconId),
+                                       IMAGE_ICON, GetSystemMetrics(widthMetric),
+                                       GetSystemMetrics(heightMetric), LR_SHARED));
+}
 
 }  // namespace
 
@@ -24,9 +31,15 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::Create() {
-  // Looked up in the current directory: a missing file only means no icon.
+  // "Vantor.ico" in the current directory first; started from a shortcut that
+  // is usually another folder, so then the icon inside the program.
   auto icon =
       static_cast<HICON>(LoadImageW(nullptr, L"Vantor.ico", IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+  HICON small = icon;
+  if (icon == nullptr) {
+    icon = EmbeddedIcon(SM_CXICON, SM_CYICON);
+    small = EmbeddedIcon(SM_CXSMICON, SM_CYSMICON);
+  }
   background_ = CreateSolidBrush(RGB(0, 0, 0));
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(WNDCLASSEXW);
@@ -34,7 +47,7 @@ bool MainWindow::Create() {
   windowClass.lpfnWndProc = WndProc;
   windowClass.hInstance = GetModuleHandleW(nullptr);
   windowClass.hIcon = icon;
-  windowClass.hIconSm = icon;
+  windowClass.hIconSm = small;
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = background_;
   windowClass.lpszClassName = kWindowClassName;
@@ -74,8 +87,14 @@ void MainWindow::Post(std::function<void()> task) {
 }
 
 void MainWindow::Close(int exitCode) {
-  exitCode_ = exitCode;
+  SetExitCode(exitCode);
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+void MainWindow::SetExitCode(int exitCode) {
+  if (exitCodeSet_) return;
+  exitCodeSet_ = true;
+  exitCode_ = exitCode;
 }
 
 void MainWindow::RunPostedTasks() {

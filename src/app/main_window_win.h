@@ -39,8 +39,12 @@ class MainWindow {
 
   // Runs `task` later from the window procedure, on the UI thread.
   void Post(std::function<void()> task);
-  // Destroys the window; the message loop then ends with `exitCode`.
+  // Destroys the window; the message loop then ends with `exitCode`, or with
+  // the code an ending already set.
   void Close(int exitCode);
+  // The code the message loop ends with whatever closes the window from now
+  // on; the first ending's code stays.
+  void SetExitCode(int exitCode);
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -51,6 +55,7 @@ class MainWindow {
   HWND hwnd_ = nullptr;
   HBRUSH background_ = nullptr;
   int exitCode_ = 0;
+  bool exitCodeSet_ = false;
   std::deque<std::function<void()>> tasks_;
 };
 

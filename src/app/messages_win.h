@@ -9,4 +9,9 @@ int ShowMessage(const wchar_t* text, const wchar_t* caption, unsigned style);
 // A warning whose text is also its caption, with MB_ICONWARNING.
 void ShowWarning(const wchar_t* text);
 
+// Asks with two buttons that say what they do; true for the first. The
+// second is the default, and closing the box counts as it.
+bool AskWithButtons(const wchar_t* text, const wchar_t* caption, const wchar_t* doIt,
+                    const wchar_t* dont);
+
 }  // namespace vantor

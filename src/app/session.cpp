@@ -1,6 +1,7 @@
 #include "app/session.h"
 
 #include "common/constants.h"
+#include "common/game_origin.h"
 #include "input/shortcut_keys.h"
 #include "webhost/page_messages.h"
 #include "webhost/page_scripts.h"
@@ -16,7 +17,7 @@ Command Do(CommandKind kind, std::wstring text = {}) { return {kind, std::move(t
 
 Commands Session::OnPageMessage(std::wstring_view sourceUri, std::wstring_view text) {
   Commands out;
-  if (!IsOnGameOrigin(sourceUri)) return out;
+  if (!IsGameUri(sourceUri)) return out;  // messages from any other page are ignored
   const PageMessage message = ParsePageMessage(text);
   switch (message.kind) {
     case PageMessageKind::StartHook:

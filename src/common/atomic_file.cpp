@@ -1,6 +1,24 @@
 #include "common/atomic_file.h"
 
+#include <fstream>
+#include <iterator>
+
+#include "common/files.h"
+
 namespace vantor {
+
+namespace fs = std::filesystem;
+
+bool RecoverStagedFile(const fs::path& target,
+                       const std::function<bool(const std::string&)>& usable) {
+  std::error_code error;
+  const fs::path staged = StagingPathFor(target);
+  if (fs::exists(target, error) || !fs::is_regular_file(staged, error)) return false;
+  std::ifstream in(staged, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  in.close();
+  return usable(bytes) && RenameWithoutReplacing(staged, target);
+}
 
 std::filesystem::path StagingPathFor(const std::filesystem::path& target) {
   auto staged = target;

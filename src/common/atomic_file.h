@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace vantor {
@@ -12,7 +14,9 @@ namespace vantor {
 //   1. StageFile writes the bytes to a temporary file beside the target and
 //      flushes it to the disk;
 //   2. CommitStagedFile puts it in the target's place in one step.
-// Both report failure by their result and clean up after themselves.
+// Both report failure by their result and clean up after themselves, except
+// that a commit which finds the target gone keeps the staged file: it is then
+// the only copy, and RecoverStagedFile brings it back.
 
 std::optional<std::filesystem::path> StageFile(const std::filesystem::path& target,
                                                std::string_view bytes);
@@ -25,5 +29,11 @@ inline bool WriteFileAtomically(const std::filesystem::path& target, std::string
 
 // The temporary name StageFile uses for a target.
 std::filesystem::path StagingPathFor(const std::filesystem::path& target);
+
+// When the target is missing but a staged file for it is there (a commit that
+// lost the old file and could not move the new one), puts the staged file in
+// the target's place if `usable` accepts its bytes; true when it did.
+bool RecoverStagedFile(const std::filesystem::path& target,
+                       const std::function<bool(const std::string&)>& usable);
 
 }  // namespace vantor

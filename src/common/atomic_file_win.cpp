@@ -39,11 +39,18 @@ bool CommitStagedFile(const std::filesystem::path& staged, const std::filesystem
                    nullptr, nullptr)) {
     return true;
   }
-  if (MoveFileExW(staged.c_str(), target.c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
+  // Also after a replace that failed half-way (ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+  // the old file is gone, the new one still under its temporary name). A
+  // scanner holding the file a moment is why a few tries are worth it.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (attempt > 0) Sleep(20);
+    if (MoveFileExW(staged.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
   }
-  DeleteFileW(staged.c_str());
+  // Never the only copy: without the target, the next load takes this one.
+  if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) DeleteFileW(staged.c_str());
   return false;
 }
 

@@ -69,15 +69,22 @@ void LogFile::Rotate() {
   auto previous = path_;
   previous += ".1";
   std::filesystem::rename(path_, previous, error);
-  if (error) std::filesystem::remove(path_, error);  // never grow past the cap
   out_.clear();
+  if (error) {
+    // What the log holds may be what explains a problem: it grows past the
+    // cap rather than being thrown away, and no rename is tried again.
+    rotationFailed_ = true;
+    out_.open(path_, std::ios::binary | std::ios::app);
+    return;
+  }
   out_.open(path_, std::ios::binary | std::ios::trunc);
   size_ = 0;
 }
 
 void LogFile::Append(const std::string& line) {
   if (!out_.is_open()) return;
-  if (size_ > 0 && size_ + line.size() > cap_) Rotate();
+  if (!rotationFailed_ && size_ > 0 && size_ + line.size() > cap_) Rotate();
+  if (!out_.is_open()) return;
   out_ << line;
   out_.flush();
   size_ += line.size();

@@ -52,6 +52,7 @@ class LogFile {
   std::ofstream out_;
   std::uintmax_t size_ = 0;
   std::uintmax_t cap_ = kDefaultCap;
+  bool rotationFailed_ = false;
 };
 
 inline constexpr char kLogFileName[] = "Vantor.log";

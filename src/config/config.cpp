@@ -42,10 +42,19 @@ std::filesystem::path DefaultConfigPath() {
 
 Config::Config() : Config(DefaultConfigPath()) {}
 
-Config::Config(std::filesystem::path settingsPath) : path(std::move(settingsPath)) { Load(); }
+Config::Config(std::filesystem::path settingsPath) : path(std::move(settingsPath)) {
+  Load();
+  Changed();
+}
 
 void Config::Load() {
   document = nullptr;
+  // A save that lost the old file left the new one under its temporary name.
+  if (RecoverStagedFile(path, [](const std::string& bytes) {
+        return json::parse(bytes, nullptr, false).is_object();
+      })) {
+    applog::Write("settings: recovered " + path.u8string() + " from a save that was cut short");
+  }
   if (!FileExists(path.native())) {
     // There but unreadable (locked, no permission): never replace it blindly.
     std::error_code error;
@@ -107,11 +116,13 @@ json& Config::MemberForWrite(std::string_view key) {
 
 void Config::SetBool(std::string_view key, bool value) {
   MemberForWrite(key) = value;
+  Changed();  // in memory at once, whether or not the save works
   Save();
 }
 
 void Config::SetText(const Setting& setting, const std::wstring& text) {
   MemberForWrite(setting.key) = WideToUtf8(text);
+  Changed();
   Save();
 }
 

@@ -39,6 +39,9 @@ class Config {
   std::wstring GetText(const Setting& setting) const;
   // Any key's boolean, for keys the program does not know.
   bool GetBool(std::string_view key, bool fallback) const noexcept;
+  // "Raw Input", as the mouse hook and the message loop read it for every
+  // event: kept in step with every change, so reading it is one load.
+  bool RawInput() const noexcept { return rawInput_; }
 
   // Store the value and rewrite the file. A document that is not an object
   // becomes an object holding just the new key (the user's file is kept first).
@@ -69,7 +72,10 @@ class Config {
   nlohmann::json& MemberForWrite(std::string_view key);
   bool KeepUsersFile();
 
+  void Changed() noexcept { rawInput_ = Get(settings::kRawInput); }
+
   nlohmann::json document;
+  bool rawInput_ = false;
   std::filesystem::path path;
   std::optional<LoadProblem> problem;
   bool usersFileKept = false;

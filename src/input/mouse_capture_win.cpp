@@ -1,7 +1,5 @@
 #include "input/mouse_capture_win.h"
 
-#include <memory>
-
 #include "common/log.h"
 #include "input/mouse_hook.h"
 
@@ -22,6 +20,21 @@ bool MouseCapture::InstallHook() {
   }
   installed_ = this;
   return true;
+}
+
+void MouseCapture::RenewHook() {
+  if (installed_ != nullptr && installed_ != this) return;
+  // The new one first: no moment without a hook. No message is handled in
+  // between, so the two never both see an event.
+  HHOOK fresh = SetWindowsHookExW(WH_MOUSE_LL, HookProc, nullptr, 0);
+  if (fresh == nullptr) {
+    applog::Failure("Installing the mouse hook again", GetLastError(),
+                    "left presses reach the page natively");
+    return;
+  }
+  if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+  hook_ = fresh;
+  installed_ = this;
 }
 
 void MouseCapture::RemoveHook() {
@@ -53,7 +66,7 @@ LRESULT MouseCapture::OnHook(int code, WPARAM wParam, LPARAM lParam) {
   GetWindowRect(window_, &rect);
   event.window = {rect.left, rect.top, rect.right, rect.bottom};
   event.windowInForeground = GetForegroundWindow() == window_;
-  event.rawInput = config_.Get(settings::kRawInput);
+  event.rawInput = config_.RawInput();
 
   switch (DecideMouseHook(event)) {
     case HookAction::Withhold:
@@ -86,22 +99,17 @@ RawMouseReport ReadRawMouse(const RAWINPUT& input) {
 
 void MouseCapture::Consume(LPARAM rawInputHandle) {
   const auto handle = reinterpret_cast<HRAWINPUT>(rawInputHandle);
-  UINT size = 0;
-  if (GetRawInputData(handle, RID_INPUT, nullptr, &size, sizeof(RAWINPUTHEADER)) ==
-      static_cast<UINT>(-1)) {
+  // A mouse record fits a RAWINPUT on the stack: no allocation per report.
+  // A larger record (not a mouse's) fails the read and is dropped.
+  RAWINPUT input;
+  UINT size = sizeof input;
+  const UINT read = GetRawInputData(handle, RID_INPUT, &input, &size, sizeof(RAWINPUTHEADER));
+  if (read == static_cast<UINT>(-1) || read < sizeof(RAWINPUTHEADER) + sizeof(RAWMOUSE) ||
+      input.header.dwType != RIM_TYPEMOUSE) {
     return;
   }
-  if (size < sizeof(RAWINPUTHEADER)) return;
-  // Released on every path by the unique_ptr.
-  std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[size]);
-  if (!buffer) return;
-  const UINT expected = size;
-  if (GetRawInputData(handle, RID_INPUT, buffer.get(), &size, sizeof(RAWINPUTHEADER)) != expected ||
-      expected < sizeof(RAWINPUTHEADER) + sizeof(RAWMOUSE)) {
-    return;
-  }
-  ForwardRawMouse(ReadRawMouse(*reinterpret_cast<const RAWINPUT*>(buffer.get())),
-                  [this](const std::wstring& message) { sink_.PostMouseMessage(message); });
+  ForwardRawMouse(ReadRawMouse(input),
+                  [this](const wchar_t* message) { sink_.PostMouseMessage(message); });
 }
 
 }  // namespace vantor

@@ -13,8 +13,9 @@ namespace vantor {
 class MouseSink {
  public:
   virtual ~MouseSink() = default;
-  // Called at the mouse's report rate; must not block or throw.
-  virtual void PostMouseMessage(const std::wstring& json) noexcept = 0;
+  // Called at the mouse's report rate with null-terminated JSON; must not
+  // block, throw or keep the pointer.
+  virtual void PostMouseMessage(const wchar_t* json) noexcept = 0;
 };
 
 // The mouse while the page holds the pointer lock: the low-level hook that
@@ -31,6 +32,9 @@ class MouseCapture {
   bool InstallHook();
   void RemoveHook();
   bool HookInstalled() const { return hook_ != nullptr; }
+  // Installs the hook afresh: Windows removes a low-level hook without a word
+  // when its thread once answered too late. A failure is logged only.
+  void RenewHook();
 
   // The window whose rectangle and focus the hook checks.
   void SetWindow(HWND window) { window_ = window; }
@@ -41,7 +45,7 @@ class MouseCapture {
   bool RegisterRawInput();
   // True for the messages the loop hands to Consume instead of dispatching.
   bool TakesMessage(const MSG& message) const {
-    return ShouldConsumeRawInput(config_.Get(settings::kRawInput), message.message, active_);
+    return ShouldConsumeRawInput(config_.RawInput(), message.message, active_);
   }
   // Reads the raw record behind a WM_INPUT message and forwards it; a failed
   // read drops it.

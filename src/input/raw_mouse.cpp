@@ -6,23 +6,31 @@ namespace vantor {
 
 namespace {
 
-void AppendDecimal(std::wstring& text, std::int32_t value) {
-  char digits[12];  // "-2147483648" is the longest
+constexpr std::wstring_view kMoveStart = L"{\"event\":\"mousemove\",\"x\":";
+constexpr std::wstring_view kMoveMiddle = L",\"y\":";
+
+wchar_t* Append(wchar_t* out, std::wstring_view text) {
+  for (wchar_t c : text) *out++ = c;
+  return out;
+}
+
+wchar_t* AppendDecimal(wchar_t* out, std::int32_t value) {
+  char digits[11];  // "-2147483648" is the longest
   const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  for (const char* c = digits; c != end; ++c) text.push_back(static_cast<wchar_t>(*c));
+  for (const char* c = digits; c != end; ++c) *out++ = static_cast<wchar_t>(*c);
+  return out;
 }
 
 }  // namespace
 
-std::wstring MouseMoveMessage(std::int32_t x, std::int32_t y) {
-  std::wstring text;
-  text.reserve(56);  // the longest message fits: one allocation per report
-  text.append(L"{\"event\":\"mousemove\",\"x\":");
-  AppendDecimal(text, x);
-  text.append(L",\"y\":");
-  AppendDecimal(text, y);
-  text.push_back(L'}');
-  return text;
+MouseMoveText::MouseMoveText(std::int32_t x, std::int32_t y) noexcept {
+  wchar_t* out = Append(text_, kMoveStart);
+  out = AppendDecimal(out, x);
+  out = Append(out, kMoveMiddle);
+  out = AppendDecimal(out, y);
+  *out++ = L'}';
+  length_ = static_cast<std::size_t>(out - text_);
+  *out = L'\0';
 }
 
 }  // namespace vantor

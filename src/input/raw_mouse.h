@@ -1,7 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 namespace vantor {
 
@@ -18,21 +19,36 @@ inline constexpr std::uint16_t kMouseMoveRelative = 0x0000;
 inline constexpr std::uint16_t kRawMouseWheel = 0x0400;
 inline constexpr unsigned kWmInput = 0x00FF;
 
-// Host-to-page input messages: JSON objects without white space.
-inline const std::wstring kWheelTowardUserMessage = L"{\"event\":\"wheel\",\"deltaY\":-120}";
-inline const std::wstring kWheelAwayMessage = L"{\"event\":\"wheel\",\"deltaY\":120}";
-inline const std::wstring kMouseDownMessage = L"{\"event\":\"mousedown\",\"button\":0}";
+// Host-to-page input messages: JSON objects without white space, as the
+// post takes them (null-terminated wide text).
+inline constexpr wchar_t kWheelTowardUserMessage[] = L"{\"event\":\"wheel\",\"deltaY\":-120}";
+inline constexpr wchar_t kWheelAwayMessage[] = L"{\"event\":\"wheel\",\"deltaY\":120}";
+inline constexpr wchar_t kMouseDownMessage[] = L"{\"event\":\"mousedown\",\"button\":0}";
 
-// {"event":"mousemove","x":DX,"y":DY} with plain signed decimals. Built with
-// one allocation: the string that is sent.
-std::wstring MouseMoveMessage(std::int32_t x, std::int32_t y);
+// {"event":"mousemove","x":DX,"y":DY} with plain signed decimals, in a buffer
+// of its own: no heap allocation on the path every mouse report takes.
+class MouseMoveText {
+ public:
+  MouseMoveText(std::int32_t x, std::int32_t y) noexcept;
+  const wchar_t* c_str() const noexcept { return text_; }
+  std::wstring_view view() const noexcept { return {text_, length_}; }
+
+ private:
+  // The longest: 25 + 11 + 5 + 11 + 1 characters, with both minimum values.
+  static constexpr std::size_t kCapacity = 54;
+  wchar_t text_[kCapacity];
+  std::size_t length_ = 0;
+};
 
 // Turns one report into zero, one or two messages, in order: the movement
 // (also for 0,0) when usFlags is exactly 0, then one wheel message when
-// usButtonFlags is exactly 0x0400 and the wheel data is not 0.
+// usButtonFlags is exactly 0x0400 and the wheel data is not 0. `post` takes
+// a null-terminated wide text.
 template <typename Post>
 void ForwardRawMouse(const RawMouseReport& report, Post&& post) {
-  if (report.usFlags == kMouseMoveRelative) post(MouseMoveMessage(report.lLastX, report.lLastY));
+  if (report.usFlags == kMouseMoveRelative) {
+    post(MouseMoveText(report.lLastX, report.lLastY).c_str());
+  }
   if (report.usButtonFlags == kRawMouseWheel && report.usButtonData != 0) {
     post(report.usButtonData < 0 ? kWheelTowardUserMessage : kWheelAwayMessage);
   }

@@ -1,6 +1,5 @@
 #include "webhost/page_messages.h"
 
-#include "common/constants.h"
 #include "common/text.h"
 
 namespace vantor {
@@ -38,14 +37,6 @@ SettingChange ParseSettingChange(std::wstring_view rest) {
   const std::wstring_view value = split == std::wstring_view::npos ? rest : rest.substr(split + 1);
 
   return {WideToUtf8(key), std::wstring(value)};
-}
-
-bool IsOnGameOrigin(std::wstring_view documentUri) {
-  const std::wstring_view origin = kGameOrigin;
-  if (!StartsWith(documentUri, origin)) return false;
-  if (documentUri.size() == origin.size()) return true;
-  const wchar_t next = documentUri[origin.size()];
-  return next == L'/' || next == L'?' || next == L'#';
 }
 
 }  // namespace vantor

@@ -36,8 +36,4 @@ struct SettingChange {
 
 SettingChange ParseSettingChange(std::wstring_view rest);
 
-// True when a document URI is on the game origin: the origin itself, or it
-// followed by "/", "?" or "#". Messages from any other page are ignored.
-bool IsOnGameOrigin(std::wstring_view documentUri);
-
 }  // namespace vantor

@@ -61,16 +61,39 @@ RecoveryAction CrashRecovery::Decide(int failedKind, std::int64_t nowMillisecond
       action = RecoveryAction::Recreate;
       break;
     case ProcessFailedKind::RenderProcessExited:
-    case ProcessFailedKind::RenderProcessUnresponsive:
       action = RecoveryAction::Reload;
       break;
+    case ProcessFailedKind::RenderProcessUnresponsive:
+      return DecideUnresponsive(nowMilliseconds);
     default:
       return RecoveryAction::None;
   }
+  stuckSince_ = lastStuckReport_ = -1;  // a new renderer: any hang is over
   while (!recent_.empty() && nowMilliseconds - recent_.front() >= window_) recent_.pop_front();
   if (static_cast<int>(recent_.size()) >= max_) return RecoveryAction::GiveUp;
   recent_.push_back(nowMilliseconds);
   return action;
+}
+
+// Never counted toward the crash-loop bound: nothing crashed.
+RecoveryAction CrashRecovery::DecideUnresponsive(std::int64_t now) {
+  if (stuckSince_ < 0 || now - lastStuckReport_ >= kUnresponsiveQuietMilliseconds) {
+    stuckSince_ = now;
+  }
+  lastStuckReport_ = now;
+  if (asking_ || now - stuckSince_ < kUnresponsiveAskAfterMilliseconds) {
+    return RecoveryAction::None;
+  }
+  asking_ = true;
+  return RecoveryAction::AskPlayer;
+}
+
+void CrashRecovery::Answered(bool reload, std::int64_t nowMilliseconds) {
+  asking_ = false;
+  // Either way the clock starts again: after a reload for the new page,
+  // after "Wait" for another such while before asking again.
+  stuckSince_ = reload ? -1 : nowMilliseconds;
+  lastStuckReport_ = reload ? -1 : nowMilliseconds;
 }
 
 std::wstring CrashLoopMessage(const std::wstring& logPath) {
@@ -98,11 +121,15 @@ std::string DescribeRecovery(int failedKind, RecoveryAction action) {
   }
   switch (action) {
     case RecoveryAction::None:
-      return what + ": the runtime recovers it";
+      return what + (failedKind == static_cast<int>(ProcessFailedKind::RenderProcessUnresponsive)
+                         ? ": waiting for it"
+                         : ": the runtime recovers it");
     case RecoveryAction::Reload:
       return what + ": reloading the page";
     case RecoveryAction::Recreate:
       return what + ": starting the browser again";
+    case RecoveryAction::AskPlayer:
+      return what + " for a while: asking the player whether to reload";
     case RecoveryAction::GiveUp:
       break;
   }

@@ -53,25 +53,42 @@ enum class ProcessFailedKind : int {
 };
 
 enum class RecoveryAction {
-  None,      // the runtime recovers by itself (a frame, the GPU, a helper)
-  Reload,    // the page's renderer died or hangs: load the page again
-  Recreate,  // the browser is gone: environment, controller and web view anew
-  GiveUp,    // too many in a row: tell the player and end
+  None,       // the runtime recovers by itself (a frame, the GPU, a helper), or a
+              // renderer is slow to answer: wait
+  Reload,     // the page's renderer died: load the page again
+  Recreate,   // the browser is gone: environment, controller and web view anew
+  GiveUp,     // too many in a row: tell the player and end
+  AskPlayer,  // the renderer has not answered for a while: reload, or wait?
 };
 
+// How long a renderer may go on not answering before the player is asked;
+// the runtime repeats its report every few seconds while it does.
+inline constexpr std::int64_t kUnresponsiveAskAfterMilliseconds = 10000;
+// A pause in the reports this long means the renderer answered again.
+inline constexpr std::int64_t kUnresponsiveQuietMilliseconds = 10000;
+
 // Decides each failure of the browser's processes; bounds a crash loop to
-// `maxRecoveries` recoveries within `windowMilliseconds`.
+// `maxRecoveries` recoveries within `windowMilliseconds`. A renderer that
+// stops answering is waited for: a passing hitch must not end a match.
 class CrashRecovery {
  public:
   explicit CrashRecovery(int maxRecoveries = 3, std::int64_t windowMilliseconds = 60000)
       : max_(maxRecoveries), window_(windowMilliseconds) {}
 
   RecoveryAction Decide(int failedKind, std::int64_t nowMilliseconds);
+  // The player's answer to AskPlayer: reload, or wait another while (also
+  // when the question was closed unanswered).
+  void Answered(bool reload, std::int64_t nowMilliseconds);
 
  private:
+  RecoveryAction DecideUnresponsive(std::int64_t now);
+
   int max_;
   std::int64_t window_;
   std::deque<std::int64_t> recent_;
+  std::int64_t stuckSince_ = -1;  // the first report of the current run of reports
+  std::int64_t lastStuckReport_ = -1;
+  bool asking_ = false;
 };
 
 // What the player reads when recovery gave up.

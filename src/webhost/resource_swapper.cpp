@@ -1,13 +1,14 @@
 #include "webhost/resource_swapper.h"
 
 #include "common/constants.h"
+#include "common/game_origin.h"
 #include "common/safe_path.h"
 
 namespace vantor {
 
 namespace {
 
-// "vantor.io/" from "https://vantor.io".
+// "vantor.io/" from "https://vantor.io": the filter the runtime matches.
 std::wstring GameHostMarker() {
   std::wstring_view origin = kGameOrigin;
   const size_t schemeEnd = origin.find(L"://");
@@ -18,10 +19,9 @@ std::wstring GameHostMarker() {
 }  // namespace
 
 std::wstring UriToRelativePath(std::wstring_view uri) {
-  static const std::wstring marker = GameHostMarker();
-  const size_t found = uri.find(marker);
-  if (found == std::wstring_view::npos) return {};
-  std::wstring_view rest = uri.substr(found + marker.size());
+  const auto afterHost = GameUriRest(uri);
+  if (!afterHost || afterHost->empty() || afterHost->front() != L'/') return {};
+  const std::wstring_view rest = afterHost->substr(1);
   return std::wstring(rest.substr(0, rest.find(L'?')));
 }
 

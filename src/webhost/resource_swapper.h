@@ -6,9 +6,9 @@
 
 namespace vantor {
 
-// The part of a request URI after the first "<game host>/" and before the
-// first "?" that follows it; empty when the URI has no such marker. Nothing
-// is decoded or normalised.
+// For a request to the game (IsGameUri: its host or a subdomain), the path
+// after the host's "/" and before the first "?" that follows; empty for any
+// other URI. Nothing is decoded or normalised.
 std::wstring UriToRelativePath(std::wstring_view uri);
 
 // The relative path as a path below the swap folder, with "\" separators, or

@@ -112,6 +112,7 @@ HRESULT WebHost::OnAcceleratorKeyPressed(ICoreWebView2AcceleratorKeyPressedEvent
 }
 
 HRESULT WebHost::OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args) {
+  if (closed_ || failed_) return S_OK;
   COREWEBVIEW2_PROCESS_FAILED_KIND kind{};
   if (!Succeeded(args->get_ProcessFailedKind(&kind), "Reading a process failure",
                  "treating it as the browser's")) {
@@ -133,12 +134,29 @@ HRESULT WebHost::OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args) {
       // Not inside the failed web view's own event.
       post_([this] { Recreate(); });
       break;
+    case RecoveryAction::AskPlayer:
+      post_([this] { AskAboutStuckPage(); });
+      break;
     case RecoveryAction::GiveUp:
       events_.OnPageLost();
       Fail(CrashLoopMessage(applog::Path().wstring()), kCrashLoopCaption, kCrashLoopExitCode);
+      // Stopped: no handler is left to report the next failure. Not inside
+      // the failed web view's own event.
+      post_([this] { Close(); });
       break;
   }
   return S_OK;
+}
+
+void WebHost::AskAboutStuckPage() {
+  if (closed_ || failed_) return;
+  const bool reload = events_.AskWhetherToReload();
+  recovery_.Answered(reload, static_cast<std::int64_t>(GetTickCount64()));
+  applog::Write(reload ? "the player chose to reload the page" : "the player chose to wait");
+  if (reload && !closed_ && !failed_) {
+    events_.OnPageLost();
+    Reload();
+  }
 }
 
 }  // namespace vantor

@@ -169,6 +169,8 @@ void WebHost::OnStartFailed(StartStep step, HRESULT result, int attempts,
 
 void WebHost::Fail(const std::wstring& message, const wchar_t* caption, int exitCode) {
   ++generation_;  // nothing still under way counts any more
+  if (failed_) return;
+  failed_ = true;
   events_.OnWebHostFailed(message, caption, exitCode);
 }
 
@@ -225,9 +227,9 @@ void WebHost::RunScript(const std::wstring& script) {
   }
 }
 
-void WebHost::PostJson(const std::wstring& json) noexcept {
+void WebHost::PostJson(const wchar_t* json) noexcept {
   // The mouse path: a message the page cannot take is dropped, unlogged.
-  if (webview_) webview_->PostWebMessageAsJson(json.c_str());
+  if (webview_) webview_->PostWebMessageAsJson(json);
 }
 
 }  // namespace vantor

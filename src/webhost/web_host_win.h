@@ -26,6 +26,9 @@ class WebHostEvents {
   // The web view cannot be brought (back) up: tell the player, then end.
   virtual void OnWebHostFailed(const std::wstring& message, const std::wstring& caption,
                                int exitCode) = 0;
+  // The page has not answered for a while: true when the player wants it
+  // reloaded. Called from a posted task, never inside a WebView2 event.
+  virtual bool AskWhetherToReload() = 0;
 };
 
 // The game's web view in the main window: the WebView2 environment,
@@ -54,7 +57,7 @@ class WebHost {
   void OpenDevTools();
   void RunScript(const std::wstring& script);
   // At the mouse's report rate: a failure is not logged.
-  void PostJson(const std::wstring& json) noexcept;
+  void PostJson(const wchar_t* json) noexcept;
 
  private:
   void CreateEnvironment();
@@ -79,6 +82,7 @@ class WebHost {
   HRESULT OnAcceleratorKeyPressed(ICoreWebView2AcceleratorKeyPressedEventArgs* args);
   HRESULT OnWebResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args);
   HRESULT OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args);
+  void AskAboutStuckPage();
   void Recreate();
 
   WebHostEvents& events_;
@@ -89,6 +93,7 @@ class WebHost {
   int environmentAttempts_ = 0;
   int controllerAttempts_ = 0;
   bool closed_ = false;
+  bool failed_ = false;  // the player was told it cannot go on: once, ever
   CrashRecovery recovery_;
 
   Microsoft::WRL::ComPtr<ICoreWebView2Environment> environment_;

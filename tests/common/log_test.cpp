@@ -51,6 +51,22 @@ TEST(LogFile, KeepsOnePreviousFileOnceTheCapIsReached) {
   EXPECT_EQ(test::ReadBytes(folder / "Vantor.log.1"), two);
 }
 
+TEST(LogFile, TheCapCountsAnEarlierRunAndAFailedRotationKeepsEverything) {
+  test::TempFolder folder;
+  test::WriteBytes(folder / "Vantor.log", std::string(90, 'e'));  // an earlier run's
+  LogFile log;
+  ASSERT_TRUE(log.Open({folder.path()}, 100));
+  log.Append(std::string(20, 'n'));
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.log.1"), std::string(90, 'e'));
+  // "Vantor.log.1" cannot be replaced: the log grows rather than losing lines.
+  std::filesystem::remove(folder / "Vantor.log.1");
+  std::filesystem::create_directories(folder / "Vantor.log.1" / "in the way");
+  log.Append(std::string(90, 'x'));
+  log.Append("y");
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.log"),
+            std::string(20, 'n') + std::string(90, 'x') + "y");
+}
+
 TEST(LogFile, FallsBackToTheNextFolderAndAppendsAcrossRuns) {
   test::TempFolder folder;
   test::WriteBytes(folder / "not-a-folder", "x");  // the first choice cannot hold a log

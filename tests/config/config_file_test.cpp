@@ -100,8 +100,23 @@ TEST_F(ConfigFile, ChangesStayInMemoryWhenTheSaveFails) {
   std::filesystem::create_directory(folder / "config.json.tmp");  // blocks the write
   c.SetBool("Raw Input", true);
   EXPECT_TRUE(c.GetBool("Raw Input", false));
+  EXPECT_TRUE(c.RawInput());  // what the mouse path reads follows at once
   EXPECT_FALSE(FileThere());
   EXPECT_FALSE(c.Save());
+}
+
+// A commit that lost the old file and could not move the new one in keeps
+// the new one under its temporary name; the next load takes it (only when it
+// is a whole settings object).
+TEST_F(ConfigFile, ASaveCutAfterTheOldFileWentIsRecoveredAtTheNextLoad) {
+  for (const bool whole : {true, false}) {
+    LoadWith(R"({"Raw Input": false})");
+    test::WriteBytes(StagingPathFor(SettingsPath()), whole ? R"({"Raw Input": true})" : "{\"Raw");
+    std::filesystem::remove(SettingsPath());
+    EXPECT_EQ(Load().RawInput(), whole);
+    EXPECT_EQ(FileThere(), whole);
+    std::filesystem::remove(StagingPathFor(SettingsPath()));
+  }
 }
 
 TEST_F(ConfigFile, AFailedSaveIsReportedOncePerRun) {

@@ -56,6 +56,8 @@ TEST_P(ConfigWrongType, ReadsAsAbsent) {
   EXPECT_TRUE(c.GetBool("Fullscreen Mode", true));
   EXPECT_FALSE(c.GetBool("Fullscreen Mode", false));
   EXPECT_TRUE(c.Get(settings::kFullscreenMode));
+  EXPECT_FALSE(LoadWith(std::string(R"({"Raw Input": )") + GetParam().json + "}").RawInput());
+  EXPECT_TRUE(LoadWith(R"({"Raw Input": true})").RawInput());
 }
 
 INSTANTIATE_TEST_SUITE_P(Types, ConfigWrongType,

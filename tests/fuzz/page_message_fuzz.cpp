@@ -31,6 +31,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   if (message.kind == PageMessageKind::Ignored) Check(message.rest.empty());
-  (void)IsOnGameOrigin(text);
+  (void)IsGameUri(text);
   return 0;
 }

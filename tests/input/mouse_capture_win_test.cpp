@@ -33,7 +33,7 @@ void Pump(int milliseconds) {
 
 class RecordingSink final : public MouseSink {
  public:
-  void PostMouseMessage(const std::wstring& json) noexcept override { posted.push_back(json); }
+  void PostMouseMessage(const wchar_t* json) noexcept override { posted.emplace_back(json); }
   std::vector<std::wstring> posted;
 };
 
@@ -101,17 +101,33 @@ TEST_F(MouseCaptureWin, OneHookAtATimeAndRemovingItReleasesTheCapture) {
   second.RemoveHook();
 }
 
-TEST_F(MouseCaptureWin, TheLoopTakesRawInputOnlyWhileCapturedWithRawInputOn) {
+// The loop and the hook follow a change of "Raw Input" from the very next
+// message and event: the wheel is withheld only while it is on.
+TEST_F(MouseCaptureWin, ARawInputChangeReachesTheNextWmInputAndHookEvent) {
   MSG input{};
   input.message = WM_INPUT;
   MSG other{};
   other.message = WM_MOUSEMOVE;
+  const auto turnWheel = [] {
+    INPUT wheel{};
+    wheel.type = INPUT_MOUSE;
+    wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    wheel.mi.mouseData = WHEEL_DELTA;
+    SendInput(1, &wheel, sizeof(INPUT));
+    Pump(200);
+  };
   EXPECT_FALSE(capture_->TakesMessage(input));
   capture_->SetActive(true);
   EXPECT_TRUE(capture_->TakesMessage(input));
   EXPECT_FALSE(capture_->TakesMessage(other));
-  config->SetBool("Raw Input", false);  // read live
+  turnWheel();
+  EXPECT_TRUE(g_passedOn.empty());
+  config->SetBool("Raw Input", false);
   EXPECT_FALSE(capture_->TakesMessage(input));
+  turnWheel();
+  EXPECT_EQ(g_passedOn, std::vector<WPARAM>{WM_MOUSEWHEEL});
+  config->SetBool("Raw Input", true);
+  EXPECT_TRUE(capture_->TakesMessage(input));
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ class RawMouse : public ::testing::TestWithParam<Case> {};
 
 TEST_P(RawMouse, ReportBecomesItsMessagesInOrder) {
   std::vector<std::wstring> posted;
-  ForwardRawMouse(GetParam().report, [&](const std::wstring& m) { posted.push_back(m); });
+  ForwardRawMouse(GetParam().report, [&](const wchar_t* m) { posted.emplace_back(m); });
   EXPECT_EQ(posted, GetParam().messages);
 }
 
@@ -34,6 +34,10 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"move", {0, 0, 0, -3, 7}, {Move(L"-3", L"7")}},
         Case{"zero_move", {0, 0, 0, 0, 0}, {Move(L"0", L"0")}},
         Case{"extremes", {0, 0, 0, INT32_MIN, INT32_MAX}, {Move(L"-2147483648", L"2147483647")}},
+        Case{"both_minimum",
+             {0, 0, 0, INT32_MIN, INT32_MIN},
+             {Move(L"-2147483648", L"-2147483648")}},
+        Case{"plus_minus_one", {0, 0, 0, 1, -1}, {Move(L"1", L"-1")}},
         Case{"wheel_report_moves_first", {0, 0x0400, 120, 0, 0}, {Move(L"0", L"0"), kUp}},
         Case{"wheel_toward_user", {0, 0x0400, -120, 1, 2}, {Move(L"1", L"2"), kDown}},
         Case{"two_notches", {0, 0x0400, -240, 0, 0}, {Move(L"0", L"0"), kDown}},

@@ -35,6 +35,18 @@ inline Dialog WaitForDialog(DWORD processId, int milliseconds) {
   return {};
 }
 
+// How many dialogs the process shows now.
+inline int CountDialogs(DWORD processId) {
+  int count = 0;
+  HWND box = nullptr;
+  while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(box, &owner);
+    count += owner == processId;
+  }
+  return count;
+}
+
 // Presses OK on the box.
 inline void Answer(const Dialog& box) {
   if (box.window != nullptr) PostMessageW(box.window, WM_COMMAND, IDOK, 0);

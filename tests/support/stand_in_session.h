@@ -153,6 +153,8 @@ class StandInSession {
     return nullptr;
   }
 
+  DWORD ProcessId() const { return process_.dwProcessId; }
+
   // The program's message box, read and answered with OK.
   Dialog AnswerMessageBox(int milliseconds = 20000) {
     const Dialog box = WaitForDialog(process_.dwProcessId, milliseconds);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "common/game_origin.h"
+#include "common/text.h"
+
 namespace vantor {
 namespace {
 
@@ -61,14 +64,40 @@ TEST(SettingMessage, SplitsAtTheFirstUnderscore) {
   }
 }
 
-TEST(GameOrigin, AcceptsTheOriginItsPathsQueriesAndFragments) {
-  const std::wstring origin = L"https://vantor.io";
-  EXPECT_TRUE(IsOnGameOrigin(origin));
-  EXPECT_TRUE(IsOnGameOrigin(origin + L"/"));
-  EXPECT_TRUE(IsOnGameOrigin(origin + L"/play/room?id=3"));
-  EXPECT_TRUE(IsOnGameOrigin(origin + L"?x"));
-  EXPECT_TRUE(IsOnGameOrigin(origin + L"#menu"));
-  EXPECT_FALSE(IsOnGameOrigin(origin + L"x/"));
+// The one rule for "is this the game", for page messages and the swapper.
+TEST(GameOrigin, TheHostAndItsSubdomainsOverHttpsOnly) {
+  const struct {
+    const wchar_t* uri;
+    bool game;
+  } table[] = {
+      {L"https://vantor.io", true},
+      {L"https://vantor.io/", true},
+      {L"https://vantor.io/play/room?id=3", true},
+      {L"https://vantor.io?x", true},
+      {L"https://vantor.io#menu", true},
+      {L"https://www.vantor.io/", true},
+      {L"https://eu-1.cdn.vantor.io/a.js", true},
+      {L"HTTPS://WWW.Vantor.IO/", true},
+      {L"https://vantor.io:443/", false},
+      {L"https://vantor.io:8080/", false},
+      {L"https://vantor.io.evil.example/", false},
+      {L"https://evilvantor.io/", false},
+      {L"https://evil.example/vantor.io/", false},
+      {L"https://evil.example/?u=https://vantor.io/", false},
+      {L"https://user@vantor.io/", false},
+      {L"https://vantor.io@evil.example/", false},
+      {L"https://.vantor.io/", false},
+      {L"https://a..vantor.io/", false},
+      {L"https://a_b.vantor.io/", false},
+      {L"http://vantor.io/", false},
+      {L"wss://vantor.io/", false},
+      {L"file:///C:/vantor.io/", false},
+      {L"https://vantor.i", false},
+      {L"", false},
+  };
+  for (const auto& row : table) {
+    EXPECT_EQ(IsGameUri(row.uri), row.game) << WideToUtf8(row.uri);
+  }
 }
 
 }  // namespace

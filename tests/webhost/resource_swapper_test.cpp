@@ -31,12 +31,16 @@ TEST(UriToRelativePath, MapsThePathAfterTheGameHost) {
       {kOrigin + L"/?v=1", L""},
       {kOrigin, L""},  // no slash after the host: no marker
       {L"https://cdn." + kHost + L"/js/game.js", L"js/game.js"},
-      {L"https://other.example/x?u=" + kHost + L"/y.png", L"y.png"},
-      {L"https://other.example/" + kHost + L"/z.css?q", L"z.css"},
+      {L"https://www." + kHost + L"/a.png?u=" + kHost + L"/y.png", L"a.png"},  // the first
+      {kOrigin + L"/x/" + kHost + L"/z.css?q", L"x/" + kHost + L"/z.css"},
+      {L"https://other.example/x?u=" + kHost + L"/y.png", L""},  // not the game's
+      {L"https://other.example/" + kHost + L"/z.css?q", L""},
+      {L"https://evil" + kHost + L"/a.png", L""},
       {L"https://" + kHost + L":443/a.png", L""},
       {kOrigin + L"/a%20b.png", L"a%20b.png"},
       {kOrigin + L"/a.png#frag", L"a.png#frag"},
       {L"HTTPS://" + kHost + L"/A.PNG", L"A.PNG"},
+      {L"http://" + kHost + L"/a.png", L""},
       {L"https://other.example/a.png", L""},
       {kOrigin + L"/a/b/c.json?x=1?y=2", L"a/b/c.json"},
   };
