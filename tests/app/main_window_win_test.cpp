@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -67,6 +68,10 @@ TEST_F(MainWindowTest, RegistersTheClassAndEndsTheLoopWithTheCodeItWasClosedWith
   wc.cbSize = sizeof wc;
   EXPECT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), kWindowClassName, &wc));
   EXPECT_EQ(wc.style, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
+  // No "Vantor.ico" in the working folder: the program's own icon, both sizes.
+  ASSERT_FALSE(std::filesystem::exists("Vantor.ico"));
+  EXPECT_NE(wc.hIcon, nullptr);
+  EXPECT_NE(wc.hIconSm, nullptr);
   EXPECT_EQ(FindWindowW(kWindowClassName, kWindowTitle), window_.Handle());
   window_.Show();
   EXPECT_TRUE(IsWindowVisible(window_.Handle()));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "common/files.h"
 #include "support/message_box.h"
@@ -44,6 +45,25 @@ TEST(VantorExe, WithoutWebViewRuntimeOrInstallerWarnsAndExitsWithOne) {
   CloseHandle(process.hProcess);
   // Nothing was written beside the program on this path.
   EXPECT_FALSE(fs::exists(folder.path() / L"config.json"));
+}
+
+// Explorer and the taskbar show the first group icon: all five sizes.
+TEST(VantorExe, CarriesItsIconInFiveSizes) {
+  HMODULE program = LoadLibraryExW((BuiltProgramFolder() / L"Vantor.exe").c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(program, nullptr);
+  HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+  ASSERT_NE(found, nullptr);
+  const auto* group = static_cast<const BYTE*>(LockResource(LoadResource(program, found)));
+  // GRPICONDIR: reserved, type, count; then 14-byte entries starting with width.
+  const WORD count = *reinterpret_cast<const WORD*>(group + 4);
+  std::vector<int> widths;
+  for (WORD i = 0; i < count; ++i) {
+    const BYTE width = group[6 + 14 * i];
+    widths.push_back(width == 0 ? 256 : width);
+  }
+  EXPECT_EQ(widths, (std::vector<int>{16, 24, 32, 48, 256}));
+  FreeLibrary(program);
 }
 
 }  // namespace
