@@ -15,15 +15,17 @@ std::string_view Trim(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-// One https URL with a host: no white space, quotes or angle brackets, nothing
-// an error page would be made of.
+// One https URL with a host: only characters a URL may hold (no white space,
+// quotes, angle or curly brackets, backslash, "|", "^" or "`"), nothing an
+// error page would be made of.
 bool IsHttpsUrl(std::string_view text) {
   constexpr std::string_view kScheme = "https://";
   if (text.substr(0, kScheme.size()) != kScheme || text.size() == kScheme.size()) return false;
   if (text[kScheme.size()] == '/') return false;
   for (char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte <= 0x20 || byte >= 0x7F || c == '"' || c == '<' || c == '>' || c == '\\') {
+    if (byte <= 0x20 || byte >= 0x7F ||
+        std::string_view("\"<>\\{}|^`").find(c) != std::string_view::npos) {
       return false;
     }
   }

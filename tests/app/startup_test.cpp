@@ -87,6 +87,11 @@ const Calls kNormalRun = {"CreateUpdater",           "CheckForUpdate", "LoadConf
                           "DestroyUpdater",          "RunClientWindow"};
 
 TEST(Startup, NormalRunInOrderAndTheExitCodeOfTheLoop) {
+  for (const int code : {1, 2, 3}) {  // a fatal message, a failed start, a crash loop
+    FakePlatform ending;
+    ending.windowExitCode = code;
+    EXPECT_EQ(RunStartup(ending, L""), code);
+  }
   FakePlatform platform;
   platform.windowExitCode = 0;
   EXPECT_EQ(RunStartup(platform, L"--steam"), 0);

@@ -17,6 +17,8 @@ TEST(LogLine, StampsAndKeepsOneEventOnOneLine) {
   t.tm_sec = 9;
   EXPECT_EQ(FormatLogLine(t, 7, "update check: no offer\n(status 404)\tx"),
             "2026-12-08 07:05:09.007 update check: no offer (status 404) x\r\n");
+  EXPECT_EQ(FormatLogLine(t, 7, "settings: C:\\Users\\J\xC3\xBCrgen\\config.json"),
+            "2026-12-08 07:05:09.007 settings: C:\\Users\\J\xC3\xBCrgen\\config.json\r\n");
 }
 
 TEST(LogRateLimit, CollapsesRepeatsAndCapsEachMinute) {

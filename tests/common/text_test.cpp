@@ -65,6 +65,15 @@ TEST(Utf8ToWide, InvalidSequencesBecomeReplacementCharactersOnly) {
   }
 }
 
+TEST(Utf8ToWide, AStrayLeadByteBecomesOneReplacementAndKeepsTheAsciiAfterIt) {
+  EXPECT_EQ(Utf8ToWide("a\xE7"
+                       "bc"),
+            std::wstring(L"a\uFFFDbc"));
+  EXPECT_EQ(Utf8ToWide("x\xC3"
+                       "yz"),
+            std::wstring(L"x\uFFFDyz"));
+}
+
 TEST(Utf8ToWide, TruncatedSequenceAtTheEndIsReplaced) {
   const std::wstring wide = Utf8ToWide("ab\xE7\xA9");
   ASSERT_GE(wide.size(), 3u);

@@ -145,9 +145,13 @@ TEST_F(ConfigFile, AnUnparseableFileIsKeptBeforeTheFirstSaveReplacesIt) {
   c.SetBool("Fullscreen Mode", false);
   EXPECT_EQ(test::ReadBytes(folder / "config.json.invalid"), mine);
   EXPECT_EQ(FileBytes(), "{\r\n    \"Fullscreen Mode\": false\r\n}\r\n");
-  // Later saves in the same run do not overwrite the kept copy.
+  // Later saves in the same run do not overwrite the kept copy, and each is
+  // saved, without a warning.
   c.SetBool("Fullscreen Mode", true);
+  c.SetBool("Raw Input", true);
   EXPECT_EQ(test::ReadBytes(folder / "config.json.invalid"), mine);
+  EXPECT_EQ(FileBytes(), "{\r\n    \"Fullscreen Mode\": true,\r\n    \"Raw Input\": true\r\n}\r\n");
+  EXPECT_EQ(c.TakeSaveWarning(), L"");
 }
 
 TEST_F(ConfigFile, AStagingFileLeftByACrashLeavesNoTail) {

@@ -61,10 +61,14 @@ TEST_F(ArchiveInstall, AnEntryInAMissingFolderIsSkippedAndTheOthersInstalled) {
   test::ZipWriter zip;
   zip.Add("missing/deeper/file.txt", "x");
   zip.Add("Vantor.exe", "new exe");
+  zip.Add("Read Me.txt", "new notes");  // an inner blank is an ordinary name
   const InstallReport report = Install(zip);
-  EXPECT_EQ(report.installed, std::vector<std::string>{"Vantor.exe"});
+  EXPECT_EQ(report.installed, (std::vector<std::string>{"Vantor.exe", "Read Me.txt"}));
   EXPECT_EQ(report.skipped, std::vector<std::string>{"missing/deeper/file.txt"});
   EXPECT_FALSE(fs::exists(program() / "missing"));
+  // Each file has its own entry's bytes, not a neighbour's.
+  EXPECT_EQ(test::ReadBytes(program() / "Vantor.exe"), "new exe");
+  EXPECT_EQ(test::ReadBytes(program() / "Read Me.txt"), "new notes");
 }
 
 TEST_F(ArchiveInstall, WithoutTheProgramInTheArchiveTheProgramStaysAsItWas) {
@@ -128,6 +132,8 @@ TEST_F(ArchiveInstall, HostileEntryNamesWriteNothingAndLoseNothing) {
       "con",
       "assets/nul.txt",
       "COM1.dll",
+      "con.min.js",
+      "nul.tar.gz",
       "a<b>.txt",
       "a|b.txt",
       "a*.txt",

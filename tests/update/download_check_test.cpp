@@ -56,6 +56,10 @@ TEST(FileSha256, TheStandardsVectorsAndAnUnreadableFile) {
   EXPECT_EQ(FileSha256(folder / "empty"),
             "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
   EXPECT_EQ(FileSha256(folder / "absent"), "");
+  // Larger than any read buffer: 1 MiB and one byte of 'v'.
+  test::WriteBytes(folder / "big", std::string((1 << 20) + 1, 'v'));
+  EXPECT_EQ(FileSha256(folder / "big"),
+            "1c280ac34def265c9d1e0b97babb37a422887ad76c0cffd9c6fa99acdceeb1cd");
 }
 
 }  // namespace

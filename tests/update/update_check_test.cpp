@@ -5,6 +5,8 @@
 
 #include "support/https_server.h"
 #include "support/temp_folder.h"
+#include "support/zip_writer.h"
+#include "update/download_check.h"
 #include "update/updater.h"
 
 namespace vantor {
@@ -12,11 +14,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Ends nothing; a download brings `archive` whole (or fails without one).
 class NoProcesses final : public UpdaterPlatform {
  public:
   void EndOtherProcessesNamed(const std::wstring&) override {}
-  DownloadResult Download(const std::string&, const fs::path&) override { return {}; }
+  DownloadResult Download(const std::string&, const fs::path& file) override {
+    if (archive.empty()) return {};
+    fs::copy_file(archive, file, fs::copy_options::overwrite_existing);
+    return {true, 0, 200, fs::file_size(archive)};
+  }
   void Restart(const fs::path&) override {}
+  fs::path archive;
 };
 
 class UpdateCheck : public ::testing::Test {
@@ -78,6 +86,26 @@ TEST_F(UpdateCheck, AnswersOfTheServer) {
     std::string offeredUrl;
     EXPECT_EQ(Check(row.status, row.body, &offeredUrl), row.offered) << row.status << row.body;
     EXPECT_EQ(offeredUrl, row.offered ? url : "");
+  }
+}
+
+// The digest an offer names is the one the installation holds the archive to.
+TEST_F(UpdateCheck, TheOfferedDigestIsTheOneTheInstallationChecks) {
+  test::ZipWriter zip;
+  zip.Add("Vantor.exe", "new exe");
+  zip.WriteTo(programFolder_ / "served.zip");
+  platform_.archive = programFolder_ / "served.zip";
+  const std::string digest = FileSha256(platform_.archive);
+  for (const std::string& named : {digest, std::string(64, '0')}) {
+    test::WriteBytes(programFolder_ / "Vantor.exe", "old exe");
+    status_ = 200;
+    body_ = "https://downloads.vantor.io/x.zip#sha256=" + named;
+    Updater updater(platform_, programFolder_.path(), TrustedServer());
+    ASSERT_TRUE(updater.CheckForUpdate());
+    EXPECT_EQ(updater.expectedSha256, named);
+    updater.InstallUpdate();
+    EXPECT_EQ(test::ReadBytes(programFolder_ / "Vantor.exe"),
+              named == digest ? "new exe" : "old exe");
   }
 }
 

@@ -43,10 +43,12 @@ class FakeUpdaterPlatform final : public UpdaterPlatform {
 
 class UpdaterTest : public ::testing::Test {
  protected:
-  // What the next download brings: an archive holding one new Vantor.exe.
-  void ServeArchiveWithNewProgram() {
+  // What the next download brings: an archive holding one new Vantor.exe,
+  // and data that makes it larger than any read buffer when asked.
+  void ServeArchiveWithNewProgram(size_t dataBytes = 0) {
     test::ZipWriter zip;
     zip.Add("Vantor.exe", "new exe");
+    if (dataBytes > 0) zip.Add("data.pak", std::string(dataBytes, 'd'));
     zip.WriteTo(served / "built.zip");
     platform.archive = served / "built.zip";
   }
@@ -124,7 +126,7 @@ TEST_F(UpdaterTest, AFailedDownloadReplacesNothingAndStillRestarts) {
 // What the download reported, and the digest the offer named: only a whole
 // 200 with the named digest installs.
 TEST_F(UpdaterTest, OnlyAWholeDownloadWithTheNamedDigestIsInstalled) {
-  ServeArchiveWithNewProgram();
+  ServeArchiveWithNewProgram(3 << 19);  // 1.5 MB
   const std::string digest = FileSha256(platform.archive);
   const std::string other(64, 'a');
   const struct {
@@ -137,7 +139,7 @@ TEST_F(UpdaterTest, OnlyAWholeDownloadWithTheNamedDigestIsInstalled) {
       {"whole with its digest", {true, 0, 200, std::nullopt}, digest, "new exe"},
       {"another digest", {true, 0, 200, std::nullopt}, other, "old exe"},
       {"an error page", {true, 0, 404, std::nullopt}, "", "old exe"},
-      {"cut short", {true, 0, 200, 1u << 20}, "", "old exe"},
+      {"cut short", {true, 0, 200, 4u << 20}, "", "old exe"},
       {"no status seen", {true, 0, 0, std::nullopt}, "", "old exe"},
   };
   for (const auto& row : table) {

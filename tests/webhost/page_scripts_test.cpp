@@ -2,19 +2,28 @@
 
 #include <gtest/gtest.h>
 
+#include "common/text.h"
+#include "webhost/expected_page_scripts.h"
+
 namespace vantor {
 namespace {
 
-TEST(PageScripts, TextsHaveTheirExactLengths) {
+// Every injected text, whole, against the page's expected literal.
+TEST(PageScripts, TextsAreExactlyWhatThePageExpects) {
   struct {
     const wchar_t* text;
-    size_t length;
+    const char* expected;
   } const table[] = {
-      {kPointerLockWatcherScript, 190}, {kLoadObserverScript, 174},     {kInputListenerScript, 438},
-      {kResolutionClampScript, 103},    {kVersionBannerPrefix, 219},    {kVersionBannerSuffix, 9},
-      {kExitMenuButtonScript, 444},     {kClientMenuButtonScript, 448}, {kMenuTimerScript, 534},
+      {kPointerLockWatcherScript, test::kExpectedPointerLockWatcher},
+      {kLoadObserverScript, test::kExpectedLoadObserver},
+      {kInputListenerScript, test::kExpectedInputListener},
+      {kResolutionClampScript, test::kExpectedResolutionClamp},
+      {kExitMenuButtonScript, test::kExpectedExitButton},
+      {kClientMenuButtonScript, test::kExpectedClientButton},
+      {kMenuTimerScript, test::kExpectedMenuTimer},
   };
-  for (const auto& row : table) EXPECT_EQ(std::wstring(row.text).size(), row.length) << row.length;
+  for (const auto& row : table) EXPECT_EQ(WideToUtf8(row.text), row.expected);
+  EXPECT_EQ(WideToUtf8(BuildVersionBanner(L"2.0.9")), test::kExpectedVersionBanner);
 }
 
 TEST(PageScripts, VersionBanner) {

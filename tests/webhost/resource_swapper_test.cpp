@@ -55,6 +55,7 @@ TEST(ConfineToSwapFolder, KeepsOrdinaryPathsWithBackslashes) {
   EXPECT_EQ(ConfineToSwapFolder(L".well-known/x"), std::wstring(L".well-known\\x"));
   EXPECT_EQ(ConfineToSwapFolder(L"console.js"), std::wstring(L"console.js"));
   EXPECT_EQ(ConfineToSwapFolder(L"com10.png"), std::wstring(L"com10.png"));
+  EXPECT_EQ(ConfineToSwapFolder(L"docs/Read Me.txt"), std::wstring(L"docs\\Read Me.txt"));
 }
 
 // Paths a page, a query string or another site could produce. None may name
@@ -82,6 +83,8 @@ TEST(ConfineToSwapFolder, RefusesEveryHostilePath) {
       L"a.png:hidden",
       L"a.png::$DATA",
       L"img//a.png",
+      L"con.min.js",
+      L"js/nul.tar.gz",
       L"img/",
       L"a.png.",
       L"a.png ",
