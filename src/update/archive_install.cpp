@@ -155,6 +155,13 @@ enum class Step { Planning, Staging, Swapping };
 
 void Install(const fs::path& archive, const fs::path& folder, InstallFiles& files,
              InstallReport& report, Plan& plan, Step& step) {
+  std::error_code error;
+  if (fs::exists(folder / kUpdateJournalName, error)) {
+    // Its staged files and kept copies are still needed to put it right.
+    report.log.push_back(
+        "update: an earlier update is still being put right; nothing was replaced");
+    return;
+  }
   ZipReader reader;
   if (!OpenArchive(archive, reader)) {
     report.log.push_back("update: the download is not a readable archive; nothing was replaced");
@@ -173,7 +180,6 @@ void Install(const fs::path& archive, const fs::path& folder, InstallFiles& file
 
   step = Step::Staging;
   const fs::path staging = folder / kUpdateStagingName;
-  std::error_code error;
   if ((fs::exists(staging, error) && !files.RemoveFolder(staging)) || !files.MakeFolder(staging)) {
     report.log.push_back("update: " + staging.u8string() + " cannot be made; nothing was replaced");
     return;

@@ -2,6 +2,7 @@
 // effect, and a setting message splits into a key without "_" and its value.
 #include <cstdlib>
 
+#include "common/game_origin.h"
 #include "common/text.h"
 #include "fuzz_input.h"
 #include "webhost/page_messages.h"

@@ -248,6 +248,11 @@ TEST_F(ArchiveFaults, AnArchiveNamingOneFileTwiceOrAnErrorMidwayChangesNothing) 
                                      : "update: rolled back; the old release stays");
     EXPECT_EQ(Release(true), kOldRelease);
   }
+  // An earlier update still pending: its staged files and kept copies stay.
+  test::WriteBytes(program() / "update.journal", "pending");
+  const InstallReport report = InstallArchive(root.path() / "update.zip", program());
+  EXPECT_TRUE(report.installed.empty());
+  EXPECT_EQ(test::ReadBytes(program() / "Vantor.exe"), "old exe");
 }
 
 }  // namespace
