@@ -1,8 +1,5 @@
 #include "common/atomic_file.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "common/files.h"
 
 namespace vantor {
@@ -14,10 +11,8 @@ bool RecoverStagedFile(const fs::path& target,
   std::error_code error;
   const fs::path staged = StagingPathFor(target);
   if (fs::exists(target, error) || !fs::is_regular_file(staged, error)) return false;
-  std::ifstream in(staged, std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  in.close();
-  return usable(bytes) && RenameWithoutReplacing(staged, target);
+  const auto bytes = ReadWholeFile(staged);
+  return bytes && usable(*bytes) && RenameDurably(staged, target, false);
 }
 
 std::filesystem::path StagingPathFor(const std::filesystem::path& target) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/atomic_file.h"
+#include "common/files.h"
 
 namespace vantor {
 
@@ -18,14 +19,6 @@ bool WriteAll(int fd, std::string_view bytes) {
     bytes.remove_prefix(static_cast<size_t>(written));
   }
   return true;
-}
-
-// Makes the rename itself durable.
-void SyncFolder(const std::filesystem::path& folder) {
-  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
 }
 
 }  // namespace
@@ -44,12 +37,9 @@ std::optional<std::filesystem::path> StageFile(const std::filesystem::path& targ
 }
 
 bool CommitStagedFile(const std::filesystem::path& staged, const std::filesystem::path& target) {
-  if (std::rename(staged.c_str(), target.c_str()) != 0) {
-    ::unlink(staged.c_str());
-    return false;
-  }
-  SyncFolder(target.parent_path());
-  return true;
+  if (RenameDurably(staged, target, true)) return true;
+  ::unlink(staged.c_str());
+  return false;
 }
 
 }  // namespace vantor

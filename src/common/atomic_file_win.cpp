@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "common/atomic_file.h"
+#include "common/files.h"
 
 namespace vantor {
 
@@ -44,10 +45,7 @@ bool CommitStagedFile(const std::filesystem::path& staged, const std::filesystem
   // scanner holding the file a moment is why a few tries are worth it.
   for (int attempt = 0; attempt < 3; ++attempt) {
     if (attempt > 0) Sleep(20);
-    if (MoveFileExW(staged.c_str(), target.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return true;
-    }
+    if (RenameDurably(staged, target, true)) return true;
   }
   // Never the only copy: without the target, the next load takes this one.
   if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) DeleteFileW(staged.c_str());

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,9 +30,13 @@ bool SameFileName(std::wstring_view a, std::wstring_view b);
 std::FILE* CreateFileForWriting(const std::filesystem::path& file);
 // Flushes what was written to the file through to the disk.
 bool FlushToDisk(std::FILE* file);
-// Renames a file or folder, never over an existing one, and makes the
-// rename itself durable before returning.
-bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+// Renames a file, over an existing one only when `replace` says so, and makes
+// the rename itself durable before returning.
+bool RenameDurably(const std::filesystem::path& from, const std::filesystem::path& to,
+                   bool replace);
+
+// A whole file's bytes; nothing when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
 
 // A path as wide text for messages (UTF-8 decoded where paths are narrow).
 std::wstring PathToWide(const std::filesystem::path& path);

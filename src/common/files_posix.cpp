@@ -48,10 +48,10 @@ std::FILE* CreateFileForWriting(const std::filesystem::path& file) {
 
 bool FlushToDisk(std::FILE* file) { return std::fflush(file) == 0 && ::fsync(fileno(file)) == 0; }
 
-bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
-    return false;
-  }
+bool RenameDurably(const std::filesystem::path& from, const std::filesystem::path& to,
+                   bool replace) {
+  const unsigned flags = replace ? 0 : RENAME_NOREPLACE;
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), flags) != 0) return false;
   const int folder = ::open(to.parent_path().empty() ? "." : to.parent_path().c_str(),
                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder >= 0) {

@@ -78,8 +78,10 @@ bool FlushToDisk(std::FILE* file) {
   return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
 }
 
-bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
-  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
+bool RenameDurably(const std::filesystem::path& from, const std::filesystem::path& to,
+                   bool replace) {
+  return MoveFileExW(from.c_str(), to.c_str(),
+                     MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0));
 }
 
 std::wstring PathToWide(const std::filesystem::path& path) { return path.wstring(); }

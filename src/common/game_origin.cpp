@@ -1,19 +1,16 @@
 #include "common/game_origin.h"
 
 #include "common/constants.h"
+#include "common/text.h"
 
 namespace vantor {
 
 namespace {
 
-wchar_t Lower(wchar_t c) {
-  return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
 bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
   }
   return true;
 }
@@ -40,7 +37,7 @@ std::optional<std::wstring_view> GameUriRest(std::wstring_view uri) {
   if (!sub.empty()) {
     if (sub.back() != L'.' || sub.front() == L'.') return std::nullopt;
     for (size_t i = 0; i + 1 < sub.size(); ++i) {
-      const wchar_t c = Lower(sub[i]);
+      const wchar_t c = AsciiLower(sub[i]);
       const bool label = (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9') || c == L'-';
       if (!label && !(c == L'.' && sub[i + 1] != L'.')) return std::nullopt;
     }

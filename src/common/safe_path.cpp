@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <array>
 
+#include "common/text.h"
+
 namespace vantor {
 
 namespace {
 
 std::wstring Lower(std::wstring_view text) {
   std::wstring lower(text);
-  for (wchar_t& c : lower) {
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  }
+  for (wchar_t& c : lower) c = AsciiLower(c);
   return lower;
 }
 

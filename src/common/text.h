@@ -14,6 +14,13 @@ namespace vantor {
 std::wstring Utf8ToWide(std::string_view utf8);
 std::string WideToUtf8(std::wstring_view wide);
 
+// A letter A-Z in lower case, any other character as it is: for names the
+// protocols and Windows compare without case (hosts, headers, device names).
+template <typename Char>
+constexpr Char AsciiLower(Char c) {
+  return c >= Char('A') && c <= Char('Z') ? static_cast<Char>(c - Char('A') + Char('a')) : c;
+}
+
 // An error code as the log and the messages show it: "0x80070005".
 inline std::string HexCode(std::uint32_t code) {
   char text[16];

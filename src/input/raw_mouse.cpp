@@ -1,6 +1,7 @@
 #include "input/raw_mouse.h"
 
 #include <charconv>
+#include <string_view>
 
 namespace vantor {
 
@@ -29,7 +30,6 @@ MouseMoveText::MouseMoveText(std::int32_t x, std::int32_t y) noexcept {
   out = Append(out, kMoveMiddle);
   out = AppendDecimal(out, y);
   *out++ = L'}';
-  length_ = static_cast<std::size_t>(out - text_);
   *out = L'\0';
 }
 

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 namespace vantor {
 
@@ -31,13 +30,11 @@ class MouseMoveText {
  public:
   MouseMoveText(std::int32_t x, std::int32_t y) noexcept;
   const wchar_t* c_str() const noexcept { return text_; }
-  std::wstring_view view() const noexcept { return {text_, length_}; }
 
  private:
   // The longest: 25 + 11 + 5 + 11 + 1 characters, with both minimum values.
   static constexpr std::size_t kCapacity = 54;
   wchar_t text_[kCapacity];
-  std::size_t length_ = 0;
 };
 
 // Turns one report into zero, one or two messages, in order: the movement

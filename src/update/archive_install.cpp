@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "common/files.h"
+#include "common/safe_path.h"
 #include "common/text.h"
 #include "update/install_layout.h"
 #include "update/install_swap.h"
@@ -102,13 +103,17 @@ Plan PlanEntries(mz_zip_archive& zip, const fs::path& folder, InstallReport& rep
   return plan;
 }
 
-// Names of entries that land on a file another entry names too.
-std::vector<std::string> Collisions(const std::vector<SwapItem>& items, const fs::path& folder) {
+// Names of entries that land on a file another entry names too. Each name
+// is made relative once: no file-system call per pair.
+std::vector<std::string> Collisions(const std::vector<SwapItem>& items) {
+  std::vector<std::wstring> relative;
+  for (const SwapItem& item : items) {
+    relative.push_back(SafeRelativePath(Utf8ToWide(item.name), kPathSeparator).value_or(L""));
+  }
   std::vector<std::string> colliding;
   for (size_t i = 0; i < items.size(); ++i) {
     for (size_t j = i + 1; j < items.size(); ++j) {
-      if (SameFileName(fs::relative(items[i].target, folder).wstring(),
-                       fs::relative(items[j].target, folder).wstring())) {
+      if (SameFileName(relative[i], relative[j])) {
         colliding.push_back(items[i].name + " and " + items[j].name);
       }
     }
@@ -168,7 +173,7 @@ void Install(const fs::path& archive, const fs::path& folder, InstallFiles& file
     return;
   }
   plan = PlanEntries(reader.zip, folder, report);
-  if (const auto colliding = Collisions(plan.items, folder); !colliding.empty()) {
+  if (const auto colliding = Collisions(plan.items); !colliding.empty()) {
     for (const std::string& pair : colliding) {
       report.failed.push_back(pair);
       report.log.push_back("update: the archive names one file twice: " + pair);

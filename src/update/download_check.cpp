@@ -11,12 +11,10 @@ namespace vantor {
 
 namespace {
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool NameIs(std::string_view line, std::string_view name) {
   if (line.size() <= name.size() || line[name.size()] != ':') return false;
   for (size_t i = 0; i < name.size(); ++i) {
-    if (Lower(line[i]) != name[i]) return false;
+    if (AsciiLower(line[i]) != name[i]) return false;
   }
   return true;
 }

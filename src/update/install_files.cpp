@@ -25,7 +25,7 @@ bool InstallFiles::WriteWhole(const fs::path& file, std::string_view bytes) {
 }
 
 bool InstallFiles::Rename(const fs::path& from, const fs::path& to) {
-  return RenameWithoutReplacing(from, to);
+  return RenameDurably(from, to, false);
 }
 
 bool InstallFiles::Remove(const fs::path& file) {

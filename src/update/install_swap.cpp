@@ -38,17 +38,12 @@ bool RollForward(const std::vector<SwapItem>& items, InstallFiles& files, SwapRu
     // as long as the platform takes to rename twice.
     const bool aside = !moveAside || files.Rename(item.target, item.kept);
     const bool in = aside && files.Rename(item.staged, item.target);
-    if (moveAside && aside) run.moved.push_back(item.name);
-    if (!aside || !in) run.stoppedAt = item.name;
-    if (!aside) {
-      run.log.push_back("update: " + item.name + " cannot be moved aside (in use?)");
-      return false;
-    }
-    if (!in) {
-      run.log.push_back("update: the new " + item.name + " cannot be put in place");
-      return false;
-    }
-    if (!moveAside) run.moved.push_back(item.name);
+    if (moveAside ? aside : in) run.moved.push_back(item.name);
+    if (in) continue;
+    run.stoppedAt = item.name;
+    run.log.push_back(aside ? "update: the new " + item.name + " cannot be put in place"
+                            : "update: " + item.name + " cannot be moved aside (in use?)");
+    return false;
   }
   return true;
 }

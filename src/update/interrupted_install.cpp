@@ -1,8 +1,5 @@
 #include "update/interrupted_install.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "common/files.h"
 #include "common/text.h"
 #include "update/install_layout.h"
@@ -26,43 +23,28 @@ void Recover(const fs::path& folder, InstallFiles& files, InstallRecovery& recov
   const fs::path journalPath = folder / kUpdateJournalName;
   std::error_code error;
   if (!fs::exists(journalPath, error)) return;
-  recovery.outcome = InstallRecovery::Outcome::Pending;
-  std::string text;
-  {
-    // Closed before anything replaces or removes the journal: Windows refuses
-    // that while a handle without delete sharing is open.
-    std::ifstream in(journalPath, std::ios::binary);
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  const auto journal = ParseJournal(text, folder);
+  // Read whole and closed at once: Windows refuses to replace or remove a
+  // file while a handle without delete sharing is open.
+  const auto text = ReadWholeFile(journalPath);
+  const auto journal = text ? ParseJournal(*text, folder) : std::nullopt;
   if (!journal) {
     recovery.log.push_back("update: update.journal cannot be read; every kept copy stays");
     return;
   }
   const std::vector<SwapItem>& items = journal->items;
   SwapRun run;
-  bool whole = journal->placed || (CanRollForward(items) && RollForward(items, files, run));
-  if (whole) {
-    recovery.outcome = InstallRecovery::Outcome::RolledForward;
-    FinishPlaced(*journal, folder, files, run);
-  } else if (RollBack(items, files, run)) {
-    whole = true;
-    recovery.outcome = InstallRecovery::Outcome::RolledBack;
-    FinishRolledBack(folder, files, run);
-  }
+  const bool forward = journal->placed || (CanRollForward(items) && RollForward(items, files, run));
+  const bool back = !forward && RollBack(items, files, run);
+  if (forward) FinishPlaced(*journal, folder, files, run);
+  if (back) FinishRolledBack(folder, files, run);
   recovery.programMoved = MovesTheProgram(run);
   recovery.log.insert(recovery.log.end(), run.log.begin(), run.log.end());
-  if (!whole) {
-    recovery.outcome = InstallRecovery::Outcome::Pending;
-    recovery.log.push_back(
-        "update: an interrupted update could not be finished or undone; the next start tries "
-        "again");
-    return;
-  }
-  recovery.log.push_back(recovery.outcome == InstallRecovery::Outcome::RolledForward
-                             ? "update: finished an interrupted update of " +
-                                   std::to_string(items.size()) + " files"
-                             : "update: undid an interrupted update; the old release stays");
+  recovery.log.push_back(
+      forward
+          ? "update: finished an interrupted update of " + std::to_string(items.size()) + " files"
+      : back ? "update: undid an interrupted update; the old release stays"
+             : "update: an interrupted update could not be finished or undone; the next start "
+               "tries again");
 }
 
 }  // namespace
@@ -77,7 +59,6 @@ InstallRecovery RecoverInterruptedInstall(const fs::path& folder, InstallFiles& 
   try {
     Recover(folder, files, recovery);
   } catch (const std::exception& e) {
-    recovery.outcome = InstallRecovery::Outcome::Pending;
     recovery.log.push_back(std::string("update: recovering an interrupted update stopped (") +
                            e.what() + "); the next start tries again");
   }

@@ -10,8 +10,6 @@ namespace vantor {
 
 // What the start found of an installation that a crash or a kill broke off.
 struct InstallRecovery {
-  enum class Outcome { NoneFound, RolledForward, RolledBack, Pending };
-  Outcome outcome = Outcome::NoneFound;
   bool programMoved = false;     // Vantor.exe itself was renamed
   std::vector<std::string> log;  // lines for Vantor.log
 };
@@ -20,8 +18,8 @@ struct InstallRecovery {
 // `folder`, the installation it names is finished (every new file not yet in
 // place still waits in staging) or else undone from the kept copies; then the
 // journal and the staging folder go. When neither can be completed (a file
-// still locked) everything stays as it is, Pending, for the next start; the
-// clean-up must then keep the kept copies. Never throws.
+// still locked) the journal stays for the next start; the clean-up then
+// keeps the kept copies. Never throws.
 InstallRecovery RecoverInterruptedInstall(const std::filesystem::path& folder);
 InstallRecovery RecoverInterruptedInstall(const std::filesystem::path& folder, InstallFiles& files);
 
