@@ -2,8 +2,10 @@
 #include <windows.h>
 
 #include "app/messages_win.h"
+#include "app/startup.h"
 #include "app/startup_win.h"
 #include "common/log.h"
+#include "update/finisher_win.h"
 
 namespace {
 
@@ -28,6 +30,13 @@ class ComApartment {
 // The process entry point: the start-up sequence over the real platform. The
 // only place the process's exit code is decided.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+  // A copy of the program in staging, finishing an update.
+  if (const auto request = vantor::ReadFinishRequest(commandLine ? commandLine : L"")) {
+    return vantor::RunFinisher(*request, [] {
+      vantor::ShowMessage(vantor::kUpdateIncompleteText, vantor::kUpdateIncompleteCaption,
+                          vantor::kWarningStyle);
+    });
+  }
   vantor::OpenProgramLog();
   ComApartment com;
   if (FAILED(com.Result())) {

@@ -21,7 +21,7 @@ bool OfferUpdate(StartupPlatform& platform) {
 bool EnsureWebViewRuntime(StartupPlatform& platform) {
   if (platform.WebViewRuntimeInstalled()) return true;
   std::wstring installer = platform.ExecutableFolder();
-  installer += kPathSeparator;
+  if (installer.empty() || installer.back() != kPathSeparator) installer += kPathSeparator;
   installer += kInstallerName;
   platform.RunAndWait(installer);
   return platform.WebViewRuntimeInstalled();
@@ -40,6 +40,9 @@ void ApplyBlurFix(StartupPlatform& platform, const Config& config) {
 
 int RunStartup(StartupPlatform& platform, std::wstring_view arguments) {
   platform.CreateUpdater();
+  if (platform.LastUpdateIncomplete()) {
+    platform.ShowMessage(kUpdateIncompleteText, kUpdateIncompleteCaption, kWarningStyle);
+  }
   if (OfferUpdate(platform)) return 0;
 
   Config& config = platform.LoadConfig();

@@ -22,6 +22,8 @@ class StartupPlatform {
   virtual void InstallUpdate() = 0;  // restarts the program; does not return when it works
   virtual std::string UpdaterVersion() = 0;
   virtual void DestroyUpdater() = 0;
+  // The updater set aside an interrupted update it could not repair.
+  virtual bool LastUpdateIncomplete() = 0;
 
   // A message box with no owner window; returns the button pressed.
   virtual int ShowMessage(const std::wstring& text, const std::wstring& caption,
@@ -52,6 +54,10 @@ inline constexpr unsigned kUpdatePromptStyle =
     0x1044;                                      // MB_SYSTEMMODAL | MB_ICONINFORMATION | MB_YESNO
 inline constexpr int kAnswerYes = 6;             // IDYES
 inline constexpr unsigned kWarningStyle = 0x30;  // MB_ICONWARNING
+inline constexpr wchar_t kUpdateIncompleteText[] =
+    L"The last update of Vantor did not complete.\n\nAccept the next update when Vantor offers "
+    L"it, or reinstall Vantor.";
+inline constexpr wchar_t kUpdateIncompleteCaption[] = L"Vantor Update";
 inline constexpr wchar_t kInstallerName[] = L"MicrosoftEdgeWebview2Setup.exe";
 inline constexpr wchar_t kInstallFailed[] = L"Failed to install webview";
 inline constexpr wchar_t kSettingsCaption[] = L"Vantor settings";

@@ -34,6 +34,8 @@ std::string WindowsStartup::UpdaterVersion() { return updater_->version; }
 
 void WindowsStartup::DestroyUpdater() { updater_.reset(); }
 
+bool WindowsStartup::LastUpdateIncomplete() { return updater_->lastUpdateIncomplete; }
+
 int WindowsStartup::ShowMessage(const std::wstring& text, const std::wstring& caption,
                                 unsigned style) {
   return vantor::ShowMessage(text.c_str(), caption.c_str(), style);

@@ -20,6 +20,7 @@ class WindowsStartup final : public StartupPlatform {
   void InstallUpdate() override;
   std::string UpdaterVersion() override;
   void DestroyUpdater() override;
+  bool LastUpdateIncomplete() override;
   int ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override;
   Config& LoadConfig() override;
   void SetBrowserLaunchOptions(std::wstring_view arguments, const Config& config) override;

@@ -8,7 +8,8 @@
 
 namespace vantor {
 
-// Folder of the running executable, with no trailing separator. The wide form
+// Folder of the running executable, with no trailing separator but for a
+// drive's root ("E:\\", never the drive-relative "E:"). The wide form
 // serves settings, the web view's data folder and the updater's restart; the
 // narrow form (ANSI code page on Windows) serves the update archive.
 std::wstring GetExecutableFolder();
@@ -34,6 +35,14 @@ bool FlushToDisk(std::FILE* file);
 // the rename itself durable before returning.
 bool RenameDurably(const std::filesystem::path& from, const std::filesystem::path& to,
                    bool replace);
+
+// Which file a name stands for now (volume and file index): another value,
+// or none, once the name was given to another file.
+std::optional<std::string> FileIdentity(const std::filesystem::path& file);
+
+// Clears a file's read-only mark (Windows will neither remove nor replace a
+// read-only file); nothing when it has none or does not exist.
+void MakeWritable(const std::filesystem::path& file);
 
 // A whole file's bytes; nothing when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);

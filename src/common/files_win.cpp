@@ -34,7 +34,10 @@ String CutBeforeLastSeparator(const String& path) {
   using Char = typename String::value_type;
   const Char separators[] = {Char('\\'), Char('/'), Char(0)};
   const auto cut = path.find_last_of(separators);
-  return cut == String::npos ? String() : path.substr(0, cut);
+  if (cut == String::npos) return String();
+  // "E:" alone names the drive's current folder, not its root.
+  if (cut == 2 && path[1] == Char(':')) return path.substr(0, cut + 1);
+  return path.substr(0, cut);
 }
 
 }  // namespace
@@ -82,6 +85,18 @@ bool RenameDurably(const std::filesystem::path& from, const std::filesystem::pat
                    bool replace) {
   return MoveFileExW(from.c_str(), to.c_str(),
                      MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0));
+}
+
+std::optional<std::string> FileIdentity(const std::filesystem::path& file) {
+  HANDLE handle = CreateFileW(file.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = GetFileInformationByHandle(handle, &info);
+  CloseHandle(handle);
+  if (!known) return std::nullopt;
+  return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) +
+         ":" + std::to_string(info.nFileIndexLow);
 }
 
 std::wstring PathToWide(const std::filesystem::path& path) { return path.wstring(); }

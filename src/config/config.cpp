@@ -34,9 +34,9 @@ const json* FindMember(const json& document, std::string_view key) noexcept {
 
 std::filesystem::path DefaultConfigPath() {
 #ifdef _WIN32
-  return std::filesystem::path(GetExecutableFolder() + L"\\config.json");
+  return std::filesystem::path(GetExecutableFolder()) / L"config.json";
 #else
-  return std::filesystem::path(GetExecutableFolderA() + "/config.json");
+  return std::filesystem::path(GetExecutableFolderA()) / "config.json";
 #endif
 }
 

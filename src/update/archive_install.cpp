@@ -16,30 +16,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// True when `inner` lies inside `folder` once links and ".." are resolved.
-bool IsInside(const fs::path& inner, const fs::path& folder) {
-  std::error_code error;
-  const fs::path base = fs::weakly_canonical(folder, error);
-  if (error) return false;
-  const fs::path resolved = fs::weakly_canonical(inner, error);
-  if (error) return false;
-  auto b = base.begin();
-  auto r = resolved.begin();
-  for (; b != base.end(); ++b, ++r) {
-    if (r == resolved.end() || *r != *b) return false;
-  }
-  return r != resolved.end();
-}
-
 // The file an entry name installs to, or why it is skipped.
 std::optional<fs::path> EntryTarget(const std::string& name, const fs::path& folder,
                                     std::string& whySkipped) {
   const auto target = PathBelow(folder, name);
   std::error_code error;
-  if (!target) {
+  if (WideToUtf8(Utf8ToWide(name)) != name) {
+    whySkipped = "its name is not UTF-8";
+  } else if (!target) {
     whySkipped = "not a safe file name";
   } else if (IsUpdaterOwnName(name)) {
     whySkipped = "the updater keeps that name for itself";
+  } else if (IsPlayerOwnName(name)) {
+    whySkipped = "that name holds the player's own data";
   } else if (!IsInside(*target, folder)) {
     whySkipped = "it leads out of the program's folder";
   } else if (!fs::is_directory(target->parent_path(), error)) {
@@ -77,6 +66,7 @@ bool OpenArchive(const fs::path& archive, ZipReader& reader) {
 struct Plan {
   std::vector<SwapItem> items;
   std::vector<mz_uint> indexes;
+  bool unreadable = false;  // a present file could not be read
 };
 
 Plan PlanEntries(mz_zip_archive& zip, const fs::path& folder, InstallReport& report) {
@@ -96,8 +86,19 @@ Plan PlanEntries(mz_zip_archive& zip, const fs::path& folder, InstallReport& rep
       continue;
     }
     std::error_code error;
-    plan.items.push_back(
-        MakeSwapItem(folder, name, *target, plan.items.size(), fs::exists(*target, error)));
+    SwapItem item =
+        MakeSwapItem(folder, name, *target, plan.items.size(), fs::exists(*target, error));
+    if (item.replaces) {
+      const auto old = ContentOf(*target);
+      if (!old) {
+        report.failed.push_back(name);
+        report.log.push_back("update: the present " + name + " cannot be read; nothing was replaced");
+        plan.unreadable = true;
+        return plan;
+      }
+      item.oldContent = *old;
+    }
+    plan.items.push_back(std::move(item));
     plan.indexes.push_back(index);
   }
   return plan;
@@ -121,11 +122,12 @@ std::vector<std::string> Collisions(const std::vector<SwapItem>& items) {
   return colliding;
 }
 
-// Unpacks every entry into staging, straight to its file; false at the first
-// one that cannot be read (a CRC mismatch included) or written.
-bool Stage(mz_zip_archive& zip, const Plan& plan, InstallFiles& files, InstallReport& report) {
+// Unpacks every entry into staging, straight to its file, and records what
+// it holds; false at the first one that cannot be read (a CRC mismatch
+// included) or written.
+bool Stage(mz_zip_archive& zip, Plan& plan, InstallFiles& files, InstallReport& report) {
   for (size_t i = 0; i < plan.items.size(); ++i) {
-    const SwapItem& item = plan.items[i];
+    SwapItem& item = plan.items[i];
     bool readable = true;
     const bool written = files.Write(item.staged, [&](std::FILE* out) {
       readable = mz_zip_reader_extract_to_cfile(&zip, plan.indexes[i], out, 0);
@@ -139,6 +141,14 @@ bool Stage(mz_zip_archive& zip, const Plan& plan, InstallFiles& files, InstallRe
                            "; nothing was replaced");
       return false;
     }
+    const auto content = ContentOf(item.staged);
+    if (!content) {
+      report.failed.push_back(item.name);
+      report.log.push_back("update: the unpacked " + item.name +
+                           " cannot be read back; nothing was replaced");
+      return false;
+    }
+    item.newContent = *content;
   }
   return true;
 }
@@ -149,9 +159,13 @@ void Undo(const std::vector<SwapItem>& items, const fs::path& folder, InstallFil
           InstallReport& report) {
   SwapRun run;
   const bool whole = RollBack(items, files, run);
-  if (whole) FinishRolledBack(folder, files, run);
+  if (whole) FinishRolledBack(items, folder, files, run);
   report.rolledBack = true;
   report.log.insert(report.log.end(), run.log.begin(), run.log.end());
+  if (!whole) {
+    const auto states = DescribeFiles(items);
+    report.log.insert(report.log.end(), states.begin(), states.end());
+  }
   report.log.push_back(whole ? "update: rolled back; the old release stays"
                              : "update: rolled back only in part; the next start tries again");
 }
@@ -159,7 +173,7 @@ void Undo(const std::vector<SwapItem>& items, const fs::path& folder, InstallFil
 enum class Step { Planning, Staging, Swapping };
 
 void Install(const fs::path& archive, const fs::path& folder, InstallFiles& files,
-             InstallReport& report, Plan& plan, Step& step) {
+             std::wstring_view runningProgram, InstallReport& report, Plan& plan, Step& step) {
   std::error_code error;
   if (fs::exists(folder / kUpdateJournalName, error)) {
     // Its staged files and kept copies are still needed to put it right.
@@ -173,6 +187,7 @@ void Install(const fs::path& archive, const fs::path& folder, InstallFiles& file
     return;
   }
   plan = PlanEntries(reader.zip, folder, report);
+  if (plan.unreadable) return;
   if (const auto colliding = Collisions(plan.items); !colliding.empty()) {
     for (const std::string& pair : colliding) {
       report.failed.push_back(pair);
@@ -190,16 +205,6 @@ void Install(const fs::path& archive, const fs::path& folder, InstallFiles& file
     return;
   }
   if (!Stage(reader.zip, plan, files, report)) return;
-  for (const SwapItem& item : plan.items) {
-    // A kept copy of an earlier update that the clean-up could not remove;
-    // its original is in place, so nothing is lost.
-    if (item.replaces && fs::exists(item.kept, error) && !files.Remove(item.kept)) {
-      report.failed.push_back(item.name);
-      report.log.push_back("update: " + item.name + kKeptCopySuffix +
-                           " is in the way; nothing was replaced");
-      return;
-    }
-  }
   if (!files.WriteWhole(folder / kUpdateJournalName, FormatJournal({plan.items, false}))) {
     report.log.push_back("update: update.journal cannot be written; nothing was replaced");
     return;
@@ -207,8 +212,8 @@ void Install(const fs::path& archive, const fs::path& folder, InstallFiles& file
 
   step = Step::Swapping;
   SwapRun run;
-  const bool placed = RollForward(plan.items, files, run);
-  if (placed) FinishPlaced({plan.items, false}, folder, files, run);
+  const bool placed = RollForward(plan.items, files, run, runningProgram);
+  if (placed && !run.programPending) FinishPlaced({plan.items, false}, folder, files, run);
   report.log.insert(report.log.end(), run.log.begin(), run.log.end());
   if (!placed) {
     report.failed.push_back(run.stoppedAt);
@@ -216,17 +221,23 @@ void Install(const fs::path& archive, const fs::path& folder, InstallFiles& file
     return;
   }
   for (const SwapItem& item : plan.items) report.installed.push_back(item.name);
-  report.log.push_back("update: installed " + std::to_string(plan.items.size()) + " files");
+  report.programPending = run.programPending;
+  report.log.push_back(run.programPending
+                           ? "update: " + std::to_string(plan.items.size() - 1) +
+                                 " files in place; the program file waits for this process to end"
+                           : "update: installed " + std::to_string(plan.items.size()) + " files");
 }
 
 }  // namespace
 
-InstallReport InstallArchive(const fs::path& archive, const fs::path& folder) {
+InstallReport InstallArchive(const fs::path& archive, const fs::path& folder,
+                             std::wstring_view runningProgram) {
   InstallFiles files;
-  return InstallArchive(archive, folder, files);
+  return InstallArchive(archive, folder, files, runningProgram);
 }
 
-InstallReport InstallArchive(const fs::path& archive, const fs::path& folder, InstallFiles& files) {
+InstallReport InstallArchive(const fs::path& archive, const fs::path& folder, InstallFiles& files,
+                             std::wstring_view runningProgram) {
   InstallReport report;
   Plan plan;
   Step step = Step::Planning;
@@ -247,7 +258,7 @@ InstallReport InstallArchive(const fs::path& archive, const fs::path& folder, In
     }
   };
   try {
-    Install(archive, folder, files, report, plan, step);
+    Install(archive, folder, files, runningProgram, report, plan, step);
     if (step == Step::Staging) files.RemoveFolder(folder / kUpdateStagingName);
   } catch (const std::exception& e) {
     leaveWhole(e.what());

@@ -28,7 +28,24 @@ bool InstallFiles::Rename(const fs::path& from, const fs::path& to) {
   return RenameDurably(from, to, false);
 }
 
+bool InstallFiles::Replace(const fs::path& from, const fs::path& to) {
+  MakeWritable(to);  // Windows refuses to replace a read-only file
+  return RenameDurably(from, to, true);
+}
+
+bool InstallFiles::KeepCopy(const fs::path& file, const fs::path& copy) {
+  std::error_code error;
+  if (fs::exists(copy, error) && !Remove(copy)) return false;
+  fs::create_hard_link(file, copy, error);
+  if (!error) return true;
+  const auto bytes = ReadWholeFile(file);
+  return bytes && Write(copy, [&](std::FILE* out) {
+           return std::fwrite(bytes->data(), 1, bytes->size(), out) == bytes->size();
+         });
+}
+
 bool InstallFiles::Remove(const fs::path& file) {
+  MakeWritable(file);
   std::error_code error;
   fs::remove(file, error);
   return !error;
@@ -36,6 +53,11 @@ bool InstallFiles::Remove(const fs::path& file) {
 
 bool InstallFiles::RemoveFolder(const fs::path& folder) {
   std::error_code error;
+  for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    MakeWritable(it->path());
+  }
+  error.clear();
   fs::remove_all(folder, error);
   return !error;
 }

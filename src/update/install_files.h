@@ -22,6 +22,13 @@ class InstallFiles {
   virtual bool WriteWhole(const std::filesystem::path& file, std::string_view bytes);
   // Never over an existing file; durable when it returns true.
   virtual bool Rename(const std::filesystem::path& from, const std::filesystem::path& to);
+  // Puts `from` in the place of `to` in one step, so that `to` names the old
+  // file or the new one at every instant; durable when it returns true.
+  virtual bool Replace(const std::filesystem::path& from, const std::filesystem::path& to);
+  // Makes `copy` a second name of `file` (a hard link where the volume has
+  // them, else a flushed copy), replacing whatever `copy` was.
+  virtual bool KeepCopy(const std::filesystem::path& file, const std::filesystem::path& copy);
+  // Read-only files too: a release unpacked by some tools has them.
   virtual bool Remove(const std::filesystem::path& file);
   // A folder and what it holds.
   virtual bool RemoveFolder(const std::filesystem::path& folder);

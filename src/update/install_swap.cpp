@@ -1,74 +1,110 @@
 #include "update/install_swap.h"
 
+#include "common/files.h"
+#include "common/text.h"
+
 namespace vantor {
 
 namespace fs = std::filesystem;
 
 namespace {
 
+bool Holds(const fs::path& file, const FileContent& content) {
+  const auto found = ContentOf(file);
+  return found && *found == content;
+}
+
 bool Exists(const fs::path& path) {
   std::error_code error;
-  return fs::exists(path, error);
+  return fs::exists(fs::symlink_status(path, error));
 }
 
-// The new file is at the target: it has left staging, and the old one (if
-// there was one) is kept.
-bool IsPlaced(const SwapItem& item) {
-  return !Exists(item.staged) && Exists(item.target) && (!item.replaces || Exists(item.kept));
+bool TargetIsNew(const SwapItem& item) { return Holds(item.target, item.newContent); }
+
+// A file the update adds is old while it is absent; one that a foreign hand
+// put there is not the update's to remove.
+bool TargetIsOld(const SwapItem& item) {
+  return item.replaces ? Holds(item.target, item.oldContent)
+                       : !Exists(item.target) || !TargetIsNew(item);
 }
 
-bool IsOldRelease(const SwapItem& item) {
-  return item.replaces ? Exists(item.target) && !Exists(item.kept) : !Exists(item.target);
+bool IsRunning(const SwapItem& item, std::wstring_view runningProgram) {
+  return !runningProgram.empty() && SameFileName(Utf8ToWide(item.name), runningProgram);
+}
+
+bool Fail(SwapRun& run, const SwapItem& item, const std::string& why) {
+  run.stoppedAt = item.name;
+  run.log.push_back("update: " + why);
+  return false;
 }
 
 }  // namespace
 
 bool CanRollForward(const std::vector<SwapItem>& items) {
   for (const SwapItem& item : items) {
-    if (!IsPlaced(item) && !Exists(item.staged)) return false;
+    if (!TargetIsNew(item) && !Holds(item.staged, item.newContent)) return false;
   }
   return true;
 }
 
-bool RollForward(const std::vector<SwapItem>& items, InstallFiles& files, SwapRun& run) {
+bool CanRollBack(const std::vector<SwapItem>& items, std::wstring_view runningProgram) {
   for (const SwapItem& item : items) {
-    if (IsPlaced(item)) continue;
-    const bool moveAside = item.replaces && Exists(item.target);
-    // Nothing between the two renames: the program file is missing only for
-    // as long as the platform takes to rename twice.
-    const bool aside = !moveAside || files.Rename(item.target, item.kept);
-    const bool in = aside && files.Rename(item.staged, item.target);
-    if (moveAside ? aside : in) run.moved.push_back(item.name);
-    if (in) continue;
-    run.stoppedAt = item.name;
-    run.log.push_back(aside ? "update: the new " + item.name + " cannot be put in place"
-                            : "update: " + item.name + " cannot be moved aside (in use?)");
-    return false;
+    if (TargetIsOld(item)) continue;
+    if (!item.replaces) continue;  // an added file can always be removed
+    if (IsRunning(item, runningProgram) || !Holds(item.kept, item.oldContent)) return false;
   }
   return true;
 }
 
-bool RollBack(const std::vector<SwapItem>& items, InstallFiles& files, SwapRun& run) {
+bool ProgramPending(const std::vector<SwapItem>& items, std::wstring_view runningProgram) {
+  for (const SwapItem& item : items) {
+    if (IsRunning(item, runningProgram) && !TargetIsNew(item)) return true;
+  }
+  return false;
+}
+
+bool RollForward(const std::vector<SwapItem>& items, InstallFiles& files, SwapRun& run,
+                 std::wstring_view runningProgram) {
+  for (const SwapItem& item : items) {
+    if (TargetIsNew(item)) continue;
+    if (!Holds(item.staged, item.newContent)) {
+      return Fail(run, item, "the new " + item.name + " is no longer whole in staging");
+    }
+    if (IsRunning(item, runningProgram)) {
+      run.programPending = true;
+      continue;
+    }
+    if (item.replaces && Holds(item.target, item.oldContent) &&
+        !Holds(item.kept, item.oldContent) && !files.KeepCopy(item.target, item.kept)) {
+      return Fail(run, item, "a copy of the old " + item.name + " cannot be kept");
+    }
+    if (!files.Replace(item.staged, item.target)) {
+      return Fail(run, item, "the new " + item.name + " cannot be put in place (in use?)");
+    }
+    run.moved.push_back(item.name);
+  }
+  return true;
+}
+
+bool RollBack(const std::vector<SwapItem>& items, InstallFiles& files, SwapRun& run,
+              std::wstring_view runningProgram) {
   for (auto it = items.rbegin(); it != items.rend(); ++it) {
     const SwapItem& item = *it;
-    const bool keptThere = item.replaces && Exists(item.kept);
-    const bool newThere =
-        Exists(item.target) && !Exists(item.staged) && (item.replaces ? keptThere : true);
-    if (!newThere && !keptThere) continue;
-    run.moved.push_back(item.name);
-    if (newThere) {
-      files.MakeFolder(item.staged.parent_path());
-      if (!files.Rename(item.target, item.staged)) continue;
+    if (TargetIsOld(item)) continue;
+    if (!item.replaces) {
+      if (files.Remove(item.target)) run.moved.push_back(item.name);
+    } else if (!IsRunning(item, runningProgram) && Holds(item.kept, item.oldContent) &&
+               files.Replace(item.kept, item.target)) {
+      run.moved.push_back(item.name);
     }
-    if (keptThere) files.Rename(item.kept, item.target);
   }
   bool whole = true;
   for (const SwapItem& item : items) {
-    if (IsOldRelease(item)) continue;
+    if (TargetIsOld(item)) continue;
     whole = false;
     if (!item.replaces) {
       run.log.push_back("update: the new " + item.name + " could not be taken out again");
-    } else if (Exists(item.kept)) {
+    } else if (Holds(item.kept, item.oldContent)) {
       run.log.push_back("update: the old " + item.name + " could not be put back; it is kept as " +
                         item.name + kKeptCopySuffix);
     } else {
@@ -76,6 +112,19 @@ bool RollBack(const std::vector<SwapItem>& items, InstallFiles& files, SwapRun& 
     }
   }
   return whole;
+}
+
+std::vector<std::string> DescribeFiles(const std::vector<SwapItem>& items) {
+  std::vector<std::string> lines;
+  for (const SwapItem& item : items) {
+    const char* release = TargetIsNew(item)                      ? "the new release"
+                          : !item.replaces && !Exists(item.target) ? "absent, as in the old release"
+                          : TargetIsOld(item)                    ? "the old release"
+                          : Exists(item.target)                  ? "neither release"
+                                                                 : "missing";
+    lines.push_back("update: " + item.name + " is " + release);
+  }
+  return lines;
 }
 
 void FinishPlaced(Journal journal, const fs::path& folder, InstallFiles& files, SwapRun& run) {
@@ -87,9 +136,9 @@ void FinishPlaced(Journal journal, const fs::path& folder, InstallFiles& files, 
       return;
     }
   }
-  // Kept copies in the program's folder itself (the running program's among
-  // them) stay until the clean-up at the next start; one in a sub-folder only
-  // this journal names, so the journal stays until that copy is gone.
+  // Kept copies in the folder itself stay until the clean-up at the next
+  // start; one in a sub-folder only this journal names, so the journal stays
+  // until that copy is gone.
   bool keepJournal = false;
   for (const SwapItem& item : journal.items) {
     if (item.replaces && item.kept.parent_path() != folder && Exists(item.kept) &&
@@ -103,10 +152,15 @@ void FinishPlaced(Journal journal, const fs::path& folder, InstallFiles& files, 
   }
 }
 
-void FinishRolledBack(const fs::path& folder, InstallFiles& files, SwapRun& run) {
+void FinishRolledBack(const std::vector<SwapItem>& items, const fs::path& folder,
+                      InstallFiles& files, SwapRun& run) {
   if (!files.Remove(folder / kUpdateJournalName)) {
     run.log.push_back("update: update.journal cannot be removed; the next start tries again");
     return;
+  }
+  // A copy kept of a file that never changed is a second name of it.
+  for (const SwapItem& item : items) {
+    if (item.replaces && Exists(item.kept) && TargetIsOld(item)) files.Remove(item.kept);
   }
   files.RemoveFolder(folder / kUpdateStagingName);
 }

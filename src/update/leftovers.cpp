@@ -1,5 +1,6 @@
 #include "update/leftovers.h"
 
+#include "update/install_files.h"
 #include "update/install_layout.h"
 
 namespace vantor {
@@ -29,13 +30,12 @@ std::vector<fs::path> RemoveUpdateLeftovers(const fs::path& folder) {
       if (fs::exists(original, missing)) found.push_back(path);
     }
   }
+  // Through the installation's own calls: they clear a read-only mark first.
+  InstallFiles files;
   for (const fs::path& path : found) {
-    if (path.filename() == kUpdateStagingName) {
-      fs::remove_all(path, error);
-    } else {
-      fs::remove(path, error);
-    }
-    if (error) leftOver.push_back(path);
+    const bool removed = path.filename() == kUpdateStagingName ? files.RemoveFolder(path)
+                                                               : files.Remove(path);
+    if (!removed) leftOver.push_back(path);
   }
   return leftOver;
 }

@@ -2,7 +2,11 @@
 
 #include <httplib.h>
 
+#include <chrono>
+#include <thread>
+
 #include "common/constants.h"
+#include "common/files.h"
 #include "common/log.h"
 #include "common/version.h"
 #include "update/archive_install.h"
@@ -13,24 +17,48 @@
 
 namespace vantor {
 
+namespace fs = std::filesystem;
+
 Updater::Updater(UpdaterPlatform& platform, std::filesystem::path programFolder,
                  UpdateServer server)
     : version(kVersion),
       platform_(platform),
       folder_(std::move(programFolder)),
       server_(std::move(server)) {
-  // The previous build first, then every other instance: the newest start wins.
+  updateZipPath = folder_ / kUpdateArchiveName;
+  const fs::path program = folder_ / kProgramFileName;
+  const auto programBefore = FileIdentity(program);
+  // An installation under way is waited for, not ended; then the previous
+  // build, then every other instance: the newest start wins.
+  const bool waited = platform_.LockInstallation(folder_);
   platform_.EndOtherProcessesNamed(kKeptProgramFileName);
   platform_.EndOtherProcessesNamed(kProgramFileName);
-  updateZipPath = folder_ / kUpdateArchiveName;
-  // An update that a crash broke off is finished or undone before the
-  // clean-up could take a kept copy it still needs.
-  const InstallRecovery recovery = RecoverInterruptedInstall(folder_);
+  if (Recover()) return;  // only in tests: the finisher has taken over
+  // What stays locked goes at a later start; a process that just let go of
+  // the lock may hold its files a moment longer.
+  for (int tries = 0; !RemoveUpdateLeftovers(folder_).empty() && waited && tries < 20; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  platform_.UnlockInstallation();
+  // The installation this start waited for replaced the program file this
+  // process runs from: start what is installed.
+  if (waited && FileIdentity(program) != programBefore) platform_.Restart(program);
+}
+
+// An update that a crash broke off is finished or undone before the
+// clean-up could take a kept copy it still needs.
+bool Updater::Recover() {
+  InstallRecovery recovery = RecoverInterruptedInstall(folder_, kProgramFileName);
   for (const std::string& line : recovery.log) applog::Write(line);
-  RemoveUpdateLeftovers(folder_);  // what stays locked goes at a later start
-  // This process runs the program file the recovery moved away: start the
-  // one now in place, so the player runs what is installed.
-  if (recovery.programMoved) platform_.Restart(folder_ / kProgramFileName);
+  if (recovery.outcome == InstallRecovery::Outcome::HandOff) {
+    if (platform_.HandOffToFinisher(folder_)) return true;
+    applog::Write("update: the program that finishes an update cannot be started");
+    // Counted: this time the update is undone instead.
+    recovery = RecoverInterruptedInstall(folder_, kProgramFileName);
+    for (const std::string& line : recovery.log) applog::Write(line);
+  }
+  if (recovery.outcome == InstallRecovery::Outcome::SetAside) lastUpdateIncomplete = true;
+  return false;
 }
 
 bool Updater::CheckForUpdate() {
@@ -77,7 +105,7 @@ std::string Updater::RefuseDownload(const DownloadResult& result) const {
 
 void Updater::InstallUpdate() {
   try {
-    DownloadAndInstall();
+    if (DownloadAndInstall()) return;  // only in tests: the finisher has taken over
   } catch (const std::exception& e) {
     // The installation itself never throws; this is the download's check.
     applog::Write(std::string("update: stopped by an error (") + e.what() +
@@ -88,7 +116,9 @@ void Updater::InstallUpdate() {
   platform_.Restart(folder_ / kProgramFileName);
 }
 
-void Updater::DownloadAndInstall() {
+
+
+bool Updater::DownloadAndInstall() {
   std::error_code ignored;
   std::filesystem::remove(updateZipPath, ignored);
   if (downloadUrl.empty()) {
@@ -100,8 +130,14 @@ void Updater::DownloadAndInstall() {
                   "; nothing was replaced");
     std::filesystem::remove(updateZipPath, ignored);
   } else {
-    for (const std::string& line : InstallArchive(updateZipPath, folder_).log) applog::Write(line);
+    platform_.LockInstallation(folder_);  // held until this process ends
+    const InstallReport report = InstallArchive(updateZipPath, folder_, kProgramFileName);
+    for (const std::string& line : report.log) applog::Write(line);
+    // The program file waits for this process to end: the finisher takes it
+    // (and restarts), or else the update is undone.
+    if (report.programPending) return Recover();
   }
+  return false;
 }
 
 }  // namespace vantor

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "update/download_check.h"
+#include "update/install_layout.h"
 
 namespace vantor {
 
@@ -21,6 +22,20 @@ class UpdaterPlatform {
   // Starts the program with this process's whole command line, then ends this
   // process with exit code 0. Returns only in tests (and the caller goes on).
   virtual void Restart(const std::filesystem::path& program) = 0;
+  // Takes the lock that every process changing the program's folder holds,
+  // waiting a bounded time for another to let it go; true when it had to
+  // wait. Let go of at UnlockInstallation or when the process ends.
+  // By default nothing else changes the folder (the tests).
+  virtual bool LockInstallation(const std::filesystem::path& folder) {
+    (void)folder;
+    return false;
+  }
+  virtual void UnlockInstallation() {}
+  // Starts a copy of this program from the staging folder that waits for
+  // this process to end, finishes the update there (the program file among
+  // it) and starts the program; then ends this process with exit code 0.
+  // False when the copy cannot be started; returns true only in tests.
+  virtual bool HandOffToFinisher(const std::filesystem::path& folder) = 0;
 };
 
 // Where the update check asks. The tests point it at a local server and trust
@@ -30,13 +45,11 @@ struct UpdateServer {
   std::string caCertFile;  // empty: the system's root certificates
 };
 
-inline constexpr wchar_t kProgramFileName[] = L"Vantor.exe";
-inline constexpr wchar_t kKeptProgramFileName[] = L"Vantor.exe.old";
-
-// The self-updater, alive only through start-up. Constructing it ends other
-// copies of the program, finishes or undoes an update that a crash broke off
-// (restarting when that moved the program file) and clears what an earlier
-// update left behind.
+// The self-updater, alive only through start-up. Constructing it waits for
+// an installation another start is running, ends other copies of the
+// program, finishes or undoes an update that a crash broke off (handing the
+// program file to a process that does not run from it) and clears what an
+// earlier update left behind.
 class Updater {
  public:
   Updater(UpdaterPlatform& platform, std::filesystem::path programFolder, UpdateServer server = {});
@@ -53,10 +66,15 @@ class Updater {
   std::filesystem::path updateZipPath;  // "<program folder>/update.zip"
   std::string downloadUrl;              // the offered archive's URL, without a fragment
   std::string expectedSha256;           // the digest the offer named, or empty
+  // An interrupted update could be neither finished nor undone and was set
+  // aside: the player is told, and the next update repairs the folder.
+  bool lastUpdateIncomplete = false;
 
  private:
   std::string RefuseDownload(const DownloadResult& result) const;
-  void DownloadAndInstall();
+  // Both true only when the finisher took over (in tests: the process ends).
+  bool DownloadAndInstall();
+  bool Recover();
 
   UpdaterPlatform& platform_;
   std::filesystem::path folder_;

@@ -6,9 +6,13 @@
 #include <tlhelp32.h>
 // clang-format on
 
+#include <cstdint>
 #include <vector>
 
+#include "common/files.h"
 #include "common/log.h"
+#include "update/finish_request.h"
+#include "update/install_layout.h"
 #include "update/process_selection.h"
 #include "update/url_download_win.h"
 
@@ -43,6 +47,32 @@ bool StillVantor(HANDLE process) {
 
 // How long to wait for an ended process to let go of its files.
 constexpr DWORD kExitWaitMilliseconds = 5000;
+// How long a start waits for another process's installation: moving files
+// on the local disk, never a download.
+constexpr DWORD kInstallWaitMilliseconds = 60000;
+
+// One name per program folder, as Windows compares paths: without case. The
+// hash is FNV-1a, the same in every build, old and new alike.
+std::wstring InstallLockName(const std::filesystem::path& folder) {
+  std::wstring key = folder.lexically_normal().wstring();
+  CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+  std::uint64_t hash = 14695981039346656037ull;
+  for (wchar_t c : key) hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ull;
+  std::wstring name = L"Local\\Vantor.install.";
+  for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+  return name;
+}
+
+std::wstring OwnModulePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) return path.substr(0, length);
+    if (path.size() >= 32768) return {};
+    path.resize(path.size() * 2);
+  }
+}
 
 }  // namespace
 
@@ -76,6 +106,66 @@ void WindowsUpdaterPlatform::EndOtherProcessesNamed(const std::wstring& exeName)
 DownloadResult WindowsUpdaterPlatform::Download(const std::string& url,
                                                 const std::filesystem::path& file) {
   return DownloadWithUrlMon(url, file);
+}
+
+bool WindowsUpdaterPlatform::LockInstallation(const std::filesystem::path& folder) {
+  if (installLock_ == nullptr) {
+    installLock_ = CreateMutexW(nullptr, FALSE, InstallLockName(folder).c_str());
+    if (installLock_ == nullptr) {
+      applog::Failure("Creating the installation lock", GetLastError(), "going on without it");
+      return false;
+    }
+  }
+  DWORD state = WaitForSingleObject(installLock_, 0);
+  const bool waited = state == WAIT_TIMEOUT;
+  if (waited) {
+    applog::Write("update: another start is installing; waiting for it");
+    state = WaitForSingleObject(installLock_, kInstallWaitMilliseconds);
+  }
+  lockOwned_ = state == WAIT_OBJECT_0 || state == WAIT_ABANDONED;
+  if (!lockOwned_) applog::Write("update: the other installation still runs; going on");
+  return waited;
+}
+
+void WindowsUpdaterPlatform::UnlockInstallation() {
+  if (installLock_ == nullptr) return;
+  if (lockOwned_) ReleaseMutex(installLock_);
+  CloseHandle(installLock_);
+  installLock_ = nullptr;
+  lockOwned_ = false;
+}
+
+bool WindowsUpdaterPlatform::HandOffToFinisher(const std::filesystem::path& folder) {
+  const std::filesystem::path finisher = folder / kUpdateStagingName / kFinisherFileName;
+  const std::wstring own = OwnModulePath();
+  if (own.empty() || !CopyFileW(own.c_str(), finisher.c_str(), FALSE)) {
+    applog::Failure("Copying the program to finish the update", GetLastError(), "undoing it");
+    return false;
+  }
+  const FinishRequest request{GetCurrentProcessId(),
+                              std::wstring(ArgumentsAfterProgram(GetCommandLineW()))};
+  if (!StartProgram(finisher, FinisherArguments(request))) {
+    applog::Failure("Starting the program that finishes the update", GetLastError(),
+                    "undoing it");
+    return false;
+  }
+  applog::Write("update: the finisher takes over; this process ends");
+  ExitProcess(0);
+}
+
+bool StartProgram(const std::filesystem::path& program, std::wstring_view arguments) {
+  std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+  if (!arguments.empty()) commandLine += L" " + std::wstring(arguments);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &started)) {
+    return false;
+  }
+  CloseHandle(started.hProcess);
+  CloseHandle(started.hThread);
+  return true;
 }
 
 void WindowsUpdaterPlatform::Restart(const std::filesystem::path& program) {

@@ -14,12 +14,26 @@ class WindowsUpdaterPlatform final : public UpdaterPlatform {
   explicit WindowsUpdaterPlatform(OpenProcessCall openProcess = &OpenProcess)
       : openProcess_(openProcess) {}
 
+  ~WindowsUpdaterPlatform() override { UnlockInstallation(); }
+  WindowsUpdaterPlatform(const WindowsUpdaterPlatform&) = delete;
+  WindowsUpdaterPlatform& operator=(const WindowsUpdaterPlatform&) = delete;
+
   void EndOtherProcessesNamed(const std::wstring& exeName) override;
   DownloadResult Download(const std::string& url, const std::filesystem::path& file) override;
   void Restart(const std::filesystem::path& program) override;
+  // A named mutex per program folder; an owner that ended lets it go.
+  bool LockInstallation(const std::filesystem::path& folder) override;
+  void UnlockInstallation() override;
+  bool HandOffToFinisher(const std::filesystem::path& folder) override;
 
  private:
   OpenProcessCall openProcess_;
+  HANDLE installLock_ = nullptr;
+  bool lockOwned_ = false;
 };
+
+// Starts `program` with these arguments after its quoted path, in the
+// current folder; false when it cannot be started.
+bool StartProgram(const std::filesystem::path& program, std::wstring_view arguments);
 
 }  // namespace vantor

@@ -38,6 +38,8 @@ class FakePlatform final : public StartupPlatform {
   void InstallUpdate() override { calls.push_back("InstallUpdate"); }
   std::string UpdaterVersion() override { return "2.0.9"; }
   void DestroyUpdater() override { calls.push_back("DestroyUpdater"); }
+  bool LastUpdateIncomplete() override { return updateIncomplete; }
+  bool updateIncomplete = false;
   int ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override {
     calls.push_back("ShowMessage(" + WideToUtf8(caption) + "," + std::to_string(style) + ")");
     messages.push_back(text);
@@ -120,6 +122,18 @@ TEST(Startup, UpdatePromptAnsweredNoCarriesOn) {
   Calls expected = kNormalRun;
   expected.insert(expected.begin() + 2, "ShowMessage(Vantor Update Available,4164)");
   EXPECT_EQ(platform.calls, expected);
+}
+
+TEST(Startup, AnUpdateSetAsideIsToldBeforeTheCheck) {
+  FakePlatform platform;
+  platform.updateIncomplete = true;
+  RunStartup(platform, L"");
+  Calls expected = kNormalRun;
+  expected.insert(expected.begin() + 1, "ShowMessage(Vantor Update,48)");
+  EXPECT_EQ(platform.calls, expected);
+  EXPECT_EQ(platform.messages[0],
+            L"The last update of Vantor did not complete.\n\nAccept the next update when Vantor "
+            L"offers it, or reinstall Vantor.");
 }
 
 TEST(Startup, MissingRuntimeIsInstalledFromTheExecutableFolder) {

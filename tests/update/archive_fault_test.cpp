@@ -19,12 +19,14 @@ namespace fs = std::filesystem;
 using Tree = std::map<std::string, std::string>;
 
 // Fails the n-th file operation (from 1) of one kind, or every operation
-// from the n-th on (as a power cut would), or throws at the n-th.
+// from the n-th on (as a power cut would), or throws at the n-th. Before
+// each one it looks whether the files the program needs to start are there.
 class FailingFiles final : public InstallFiles {
  public:
-  enum class Kind { Write, Rename, Any };
+  enum class Kind { Write, Swap, Any };
   enum class Mode { Once, FromThenOn, Throw };
-  FailingFiles(Kind kind, int n, Mode mode = Mode::Once) : kind_(kind), n_(n), mode_(mode) {}
+  FailingFiles(Kind kind, int n, Mode mode = Mode::Once, fs::path program = {})
+      : kind_(kind), n_(n), mode_(mode), program_(std::move(program)) {}
   bool MakeFolder(const fs::path& folder) override {
     return Go(Kind::Any) && InstallFiles::MakeFolder(folder);
   }
@@ -35,17 +37,28 @@ class FailingFiles final : public InstallFiles {
     return Go(Kind::Any) && InstallFiles::WriteWhole(file, bytes);
   }
   bool Rename(const fs::path& from, const fs::path& to) override {
-    return Go(Kind::Rename) && InstallFiles::Rename(from, to);
+    return Go(Kind::Swap) && InstallFiles::Rename(from, to);
+  }
+  bool Replace(const fs::path& from, const fs::path& to) override {
+    return Go(Kind::Swap) && InstallFiles::Replace(from, to);
+  }
+  bool KeepCopy(const fs::path& file, const fs::path& copy) override {
+    return Go(Kind::Swap) && InstallFiles::KeepCopy(file, copy);
   }
   bool Remove(const fs::path& file) override { return Go(Kind::Any) && InstallFiles::Remove(file); }
   bool RemoveFolder(const fs::path& folder) override {
     return Go(Kind::Any) && InstallFiles::RemoveFolder(folder);
   }
   int operations = 0;
+  bool startableThroughout = true;
 
  private:
   bool Go(Kind kind) {
     ++operations;
+    if (!program_.empty()) {
+      startableThroughout = startableThroughout && fs::exists(program_ / "Vantor.exe") &&
+                            fs::exists(program_ / "WebView2Loader.dll");
+    }
     if (kind_ != Kind::Any && kind != kind_) return true;
     const int seen = ++seen_;
     if (mode_ == Mode::Throw && seen == n_) throw std::bad_alloc();
@@ -54,6 +67,7 @@ class FailingFiles final : public InstallFiles {
   Kind kind_;
   int n_;
   Mode mode_;
+  fs::path program_;
   int seen_ = 0;
 };
 
@@ -104,8 +118,8 @@ class ArchiveFaults : public ::testing::Test {
   test::TempFolder root;
 };
 
-// Writes stage entries 1 to 3; renames alternate: old 1 aside, new 1 in,
-// old 2 aside, new 2 in, old 3 aside, new 3 in.
+// Writes stage entries 1 to 3; swaps alternate: old 1 kept, new 1 in its
+// place, old 2 kept, new 2 in, old 3 kept, new 3 in.
 TEST_F(ArchiveFaults, AnyFailingStepLeavesTheOldReleaseByteForByte) {
   using K = FailingFiles::Kind;
   const struct {
@@ -114,14 +128,14 @@ TEST_F(ArchiveFaults, AnyFailingStepLeavesTheOldReleaseByteForByte) {
     bool rolledBack;
     const char* failedEntry;
   } table[] = {
-      {K::Write, 1, false, "Vantor.exe"},         {K::Write, 2, false, "WebView2Loader.dll"},
-      {K::Write, 3, false, "assets/readme.txt"},  {K::Rename, 1, true, "Vantor.exe"},
-      {K::Rename, 2, true, "Vantor.exe"},         {K::Rename, 3, true, "WebView2Loader.dll"},
-      {K::Rename, 4, true, "WebView2Loader.dll"}, {K::Rename, 5, true, "assets/readme.txt"},
-      {K::Rename, 6, true, "assets/readme.txt"},
+      {K::Write, 1, false, "Vantor.exe"},       {K::Write, 2, false, "WebView2Loader.dll"},
+      {K::Write, 3, false, "assets/readme.txt"}, {K::Swap, 1, true, "Vantor.exe"},
+      {K::Swap, 2, true, "Vantor.exe"},         {K::Swap, 3, true, "WebView2Loader.dll"},
+      {K::Swap, 4, true, "WebView2Loader.dll"}, {K::Swap, 5, true, "assets/readme.txt"},
+      {K::Swap, 6, true, "assets/readme.txt"},
   };
   for (const auto& row : table) {
-    SCOPED_TRACE(std::string(row.kind == K::Write ? "write " : "rename ") + std::to_string(row.n));
+    SCOPED_TRACE(std::string(row.kind == K::Write ? "write " : "swap ") + std::to_string(row.n));
     FailingFiles files(row.kind, row.n);
     const InstallReport report = InstallArchive(root.path() / "update.zip", program(), files);
     EXPECT_EQ(Release(), kOldRelease);
@@ -157,21 +171,28 @@ TEST_F(ArchiveFaults, ADamagedEntryAnywhereInstallsNothing) {
   }
 }
 
-TEST_F(ArchiveFaults, AnEntryNamedLikeAFolderIsSkippedAndTheFolderKept) {
+TEST_F(ArchiveFaults, AnEntryNamedLikeAFolderOrThePlayersDataIsSkipped) {
   fs::create_directories(program() / "cache" / "Default");
   test::WriteBytes(program() / "cache" / "Default" / "Cookies", "mine");
+  test::WriteBytes(program() / "config.json", "{}");
   test::ZipWriter zip;
-  zip.Add("cache", "not a folder");
+  zip.Add("assets", "not a folder");
+  zip.Add("cache/Default/Cookies", "theirs");
+  zip.Add("Config.json", "{\"Raw Input\": true}");
   zip.Add("Vantor.exe", "new exe");
   zip.WriteTo(root.path() / "update.zip");
   const InstallReport report = InstallArchive(root.path() / "update.zip", program());
-  EXPECT_EQ(report.skipped, std::vector<std::string>{"cache"});
   EXPECT_EQ(report.installed, std::vector<std::string>{"Vantor.exe"});
+  EXPECT_EQ(test::ReadBytes(program() / "assets" / "readme.txt"), "old readme");
   EXPECT_EQ(test::ReadBytes(program() / "cache" / "Default" / "Cookies"), "mine");
-  EXPECT_FALSE(fs::exists(program() / "cache.old"));
+  EXPECT_EQ(test::ReadBytes(program() / "config.json"), "{}");
+  EXPECT_FALSE(fs::exists(program() / "assets.old"));
   EXPECT_EQ(report.log,
-            (std::vector<std::string>{"update: skipped cache: a folder of that name exists",
-                                      "update: installed 1 files"}));
+            (std::vector<std::string>{
+                "update: skipped assets: a folder of that name exists",
+                "update: skipped cache/Default/Cookies: that name holds the player's own data",
+                "update: skipped Config.json: that name holds the player's own data",
+                "update: installed 1 files"}));
 }
 
 TEST_F(ArchiveFaults, AStagingFolderLeftByACrashIsReplaced) {
@@ -182,41 +203,77 @@ TEST_F(ArchiveFaults, AStagingFolderLeftByACrashIsReplaced) {
   EXPECT_EQ(Release(), kNewRelease);
 }
 
-// A power cut after any file operation of an installation of four entries
-// (one of them new), then the next start: the folder is the whole old
-// release or the whole new one, with nothing of the update left. Again with
-// the last staged file lost meanwhile: the start then undoes the update.
+// A start as the program makes it: recovery from the program file, the
+// finisher when recovery hands the program file over, then the clean-up.
+void StartOver(const fs::path& folder, InstallFiles& files) {
+  if (RecoverInterruptedInstall(folder, files, L"Vantor.exe").outcome ==
+      InstallRecovery::Outcome::HandOff) {
+    RecoverInterruptedInstall(folder, files);
+  }
+  RemoveUpdateLeftovers(folder);
+}
+
+// A power cut after any file operation of an update of four entries (one of
+// them new, the first a folder entry that is skipped): the installation,
+// the hand-off and the finisher; then a next start, itself cut after its
+// first, second or fourth operation or not at all, and one more start. The
+// folder is then the whole old release or the whole new one, with nothing of
+// the update left, and the program could have been started at every instant.
+// Again with the last staged file lost meanwhile: the start undoes it.
 TEST_F(ArchiveFaults, ACutAtAnyOperationEndsWholeAfterTheNextStart) {
   const Tree newWithAddition = {{"program/Vantor.exe", "new exe"},
                                 {"program/WebView2Loader.dll", "new dll"},
                                 {"program/assets/readme.txt", "new readme"},
                                 {"program/assets/added.txt", "added"},
                                 {"outside.txt", "keep me"}};
+  using F = FailingFiles;
   for (const bool stagedLost : {false, true}) {
-    std::string outcomes;
-    for (int cut = 1; cut <= 18; ++cut) {
-      SCOPED_TRACE("cut at operation " + std::to_string(cut));
-      Reset();
-      test::ZipWriter zip;
-      zip.Add("Vantor.exe", "new exe");
-      zip.Add("assets/added.txt", "added");
-      zip.Add("WebView2Loader.dll", "new dll");
-      zip.Add("assets/readme.txt", "new readme");
-      zip.WriteTo(root.path() / "update.zip");
-      FailingFiles files(FailingFiles::Kind::Any, cut, FailingFiles::Mode::FromThenOn);
-      InstallArchive(root.path() / "update.zip", program(), files);
-      if (cut == 18) {
-        EXPECT_EQ(files.operations, 17);  // the last cut falls after the end
+    for (const int secondCut : {0, 1, 2, 4}) {
+      std::string outcomes;
+      for (int cut = 1; cut <= 20; ++cut) {
+        SCOPED_TRACE("cut at operation " + std::to_string(cut) + ", then at " +
+                     std::to_string(secondCut));
+        Reset();
+        test::ZipWriter zip;
+        zip.Add("assets/", "");
+        zip.Add("Vantor.exe", "new exe");
+        zip.Add("assets/added.txt", "added");
+        zip.Add("WebView2Loader.dll", "new dll");
+        zip.Add("assets/readme.txt", "new readme");
+        zip.WriteTo(root.path() / "update.zip");
+        F files(F::Kind::Any, cut, F::Mode::FromThenOn, program());
+        if (InstallArchive(root.path() / "update.zip", program(), files, L"Vantor.exe")
+                .programPending &&
+            RecoverInterruptedInstall(program(), files, L"Vantor.exe").outcome ==
+                InstallRecovery::Outcome::HandOff) {
+          RecoverInterruptedInstall(program(), files);
+        }
+        if (cut == 20) {
+          EXPECT_EQ(files.operations, 19);  // the last cut falls after the end
+        }
+        if (stagedLost) fs::remove(program() / "update.staging" / "3");
+        F nextStart(F::Kind::Any, secondCut > 0 ? secondCut : 1000, F::Mode::FromThenOn,
+                    program());
+        StartOver(program(), nextStart);
+        F lastStart(F::Kind::Any, 1000, F::Mode::Once, program());
+        StartOver(program(), lastStart);
+        EXPECT_TRUE(files.startableThroughout && nextStart.startableThroughout &&
+                    lastStart.startableThroughout && fs::exists(program() / "Vantor.exe") &&
+                    fs::exists(program() / "WebView2Loader.dll"));
+        const Tree after = Release(true);
+        outcomes += after == kOldRelease ? 'o' : after == newWithAddition ? 'n' : '?';
       }
-      if (stagedLost) fs::remove(program() / "update.staging" / "3");
-      RecoverInterruptedInstall(program());
-      RemoveUpdateLeftovers(program());
-      const Tree after = Release(true);
-      outcomes += after == kOldRelease ? 'o' : after == newWithAddition ? 'n' : '?';
+      SCOPED_TRACE(std::to_string(secondCut));
+      // Up to the journal's write (6) the old release stays. From then on a
+      // start hands the program file to the finisher once: the update is
+      // finished unless the finisher itself was cut before the program file
+      // went in (13-15), or a start counted the hand-off and was cut (second
+      // cut 2 and 4); then a later start undoes it. The program file goes in
+      // at 15; the lost staged file goes in at 11.
+      const char* expected[2][2] = {{"oooooonnnnnnooonnnnn", "ooooooooooooooonnnnn"},
+                                    {"ooooooooooonooonnnnn", "ooooooooooooooonnnnn"}};
+      EXPECT_EQ(outcomes, expected[stagedLost][secondCut > 1]);
     }
-    // Up to the journal's write the old release stays; from the first rename
-    // on, the next start finishes the update if it can.
-    EXPECT_EQ(outcomes, stagedLost ? "ooooooooooooonnnnn" : "oooooonnnnnnnnnnnn");
   }
 }
 
@@ -240,7 +297,7 @@ TEST_F(ArchiveFaults, AnArchiveNamingOneFileTwiceOrAnErrorMidwayChangesNothing) 
     if (row.second != nullptr) zip.Add(row.second, "second dll");
     zip.Add("assets/readme.txt", "new readme");
     zip.WriteTo(root.path() / "update.zip");
-    FailingFiles files(FailingFiles::Kind::Rename, row.throwAtRename, FailingFiles::Mode::Throw);
+    FailingFiles files(FailingFiles::Kind::Swap, row.throwAtRename, FailingFiles::Mode::Throw);
     const InstallReport report = InstallArchive(root.path() / "update.zip", program(), files);
     EXPECT_TRUE(report.installed.empty());
     EXPECT_EQ(report.log.back(), row.second != nullptr

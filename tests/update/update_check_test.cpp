@@ -8,6 +8,7 @@
 #include "support/zip_writer.h"
 #include "update/download_check.h"
 #include "update/updater.h"
+#include "update/interrupted_install.h"
 
 namespace vantor {
 namespace {
@@ -24,6 +25,9 @@ class NoProcesses final : public UpdaterPlatform {
     return {true, 0, 200, fs::file_size(archive)};
   }
   void Restart(const fs::path&) override {}
+  bool HandOffToFinisher(const fs::path& folder) override {
+    return RecoverInterruptedInstall(folder).outcome == InstallRecovery::Outcome::Finished;
+  }
   fs::path archive;
 };
 

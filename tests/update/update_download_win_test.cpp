@@ -14,6 +14,7 @@
 #include "support/zip_writer.h"
 #include "update/archive_install.h"
 #include "update/download_check.h"
+#include "update/interrupted_install.h"
 #include "update/updater.h"
 #include "update/updater_platform_win.h"
 
@@ -31,6 +32,11 @@ class DownloadingPlatform final : public UpdaterPlatform {
     return real.Download(url, file);
   }
   void Restart(const fs::path&) override { ++restarts; }
+  // As the finisher would, which then starts the program.
+  bool HandOffToFinisher(const fs::path& folder) override {
+    ++restarts;
+    return RecoverInterruptedInstall(folder).outcome == InstallRecovery::Outcome::Finished;
+  }
   WindowsUpdaterPlatform real;
   std::vector<std::string> requested;
   int restarts = 0;

@@ -20,9 +20,9 @@ namespace {
 // the installation between any two.
 class SlowFiles final : public vantor::InstallFiles {
  public:
-  bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+  bool Replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
     Sleep(50);
-    return InstallFiles::Rename(from, to);
+    return InstallFiles::Replace(from, to);
   }
 };
 
@@ -37,6 +37,7 @@ class StartOnlyPlatform final : public vantor::UpdaterPlatform {
   void Restart(const std::filesystem::path& program) override {
     std::ofstream(program.parent_path() / L"restart.txt") << "restart";
   }
+  bool HandOffToFinisher(const std::filesystem::path&) override { return false; }
 };
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "support/temp_folder.h"
 #include "support/zip_writer.h"
 #include "update/archive_install.h"
+#include "update/interrupted_install.h"
 
 namespace vantor {
 namespace {
@@ -103,7 +104,8 @@ TEST(UpdaterProcesses, RestartRunsTheProgramWithTheSameCommandLine) {
             "\"" + (folder / "starter.exe").string() + "\" restart --steam \"two words\"");
 }
 
-TEST(UpdaterProcesses, AnUpdateReplacesTheRunningProgram) {
+// The running program's file waits for a process that does not run from it.
+TEST(UpdaterProcesses, TheRunningProgramIsReplacedOnceItEnded) {
   test::TempFolder folder;
   fs::copy_file(Helper(), folder / "Vantor.exe");
   const Started running = Start(folder / "Vantor.exe", L"sleep");
@@ -112,15 +114,19 @@ TEST(UpdaterProcesses, AnUpdateReplacesTheRunningProgram) {
 
   test::ZipWriter zip;
   zip.Add("Vantor.exe", "new build");
+  zip.Add("data.bin", "new data");
   zip.WriteTo(folder / "update.zip");
-  const InstallReport report = InstallArchive(folder / "update.zip", folder.path());
-  EXPECT_EQ(report.installed, std::vector<std::string>{"Vantor.exe"});
-  EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "new build");
-  EXPECT_TRUE(fs::exists(folder / "Vantor.exe.old"));  // the running file, renamed
+  const InstallReport report = InstallArchive(folder / "update.zip", folder.path(), L"Vantor.exe");
+  EXPECT_TRUE(report.programPending);
+  EXPECT_EQ(test::ReadBytes(folder / "data.bin"), "new data");
+  EXPECT_NE(test::ReadBytes(folder / "Vantor.exe"), "new build");
 
   TerminateProcess(running.process, 0);
   WaitForSingleObject(running.process, 5000);
   CloseHandle(running.process);
+  EXPECT_EQ(RecoverInterruptedInstall(folder.path()).outcome, InstallRecovery::Outcome::Finished);
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "new build");
+  EXPECT_FALSE(fs::exists(folder / "update.journal"));
 }
 
 // A real installation of many files ended by TerminateProcess in the middle

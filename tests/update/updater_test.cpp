@@ -7,6 +7,7 @@
 #include "support/zip_writer.h"
 #include "update/download_check.h"
 #include "update/install_layout.h"
+#include "update/interrupted_install.h"
 #include "update/process_selection.h"
 
 namespace vantor {
@@ -33,6 +34,15 @@ class FakeUpdaterPlatform final : public UpdaterPlatform {
     calls.push_back("restart");
     restarted = program;
   }
+  // Plays the finisher: a process that does not run from the program file.
+  bool HandOffToFinisher(const fs::path& folder) override {
+    calls.push_back("hand off");
+    if (!canHandOff) return false;
+    RecoverInterruptedInstall(folder);
+    Restart(folder / kProgramFileName);
+    return true;
+  }
+  bool canHandOff = true;
   std::vector<std::string> calls;
   fs::path archive;  // what a download brings; empty: the download fails
   // What the download reports when the file arrived; the length announced
@@ -79,32 +89,52 @@ TEST_F(UpdaterTest, ConstructionEndsTheOldBuildThenOtherCopiesThenClearsLeftover
   EXPECT_TRUE(fs::exists(folder / "photos.zip"));
 }
 
-TEST_F(UpdaterTest, ConstructionFinishesAnInterruptedUpdateAndRestartsIntoIt) {
-  // Killed between moving the old program aside and the new one in.
-  test::WriteBytes(folder / "Vantor.exe.old", "old exe");
-  fs::create_directories(folder / "update.staging");
-  test::WriteBytes(folder / "update.staging" / "0", "new exe");
-  test::WriteBytes(
-      folder / "update.journal",
-      FormatJournal(
-          {{MakeSwapItem(folder.path(), "Vantor.exe", folder / "Vantor.exe", 0, true)}, false}));
-  Updater updater(platform, folder.path());
-  EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "new exe");
-  EXPECT_EQ(platform.calls.back(), "restart");
-  for (const char* gone : {"Vantor.exe.old", "update.staging", "update.journal"}) {
-    EXPECT_FALSE(fs::exists(folder / gone)) << gone;
+// Killed after its journal was written: the start hands the program file to
+// the finisher once; a second time, or without a finisher, it undoes.
+TEST_F(UpdaterTest, ConstructionHandsAnInterruptedUpdateToTheFinisherOnce) {
+  const struct {
+    const char* name;
+    int recoveries;
+    bool canHandOff;
+    const char* programAfter;
+    const char* lastCall;
+  } table[] = {
+      {"first start", 0, true, "new exe", "restart"},
+      {"no finisher", 0, false, "old exe", "hand off"},
+      {"taken up before", 1, true, "old exe", "end Vantor.exe"},
+  };
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.name);
+    platform.calls.clear();
+    platform.canHandOff = row.canHandOff;
+    test::WriteBytes(folder / "Vantor.exe", "old exe");
+    fs::create_directories(folder / "update.staging");
+    test::WriteBytes(folder / "update.staging" / "0", "new exe");
+    SwapItem item = MakeSwapItem(folder.path(), "Vantor.exe", folder / "Vantor.exe", 0, true);
+    item.oldContent = *ContentOf(item.target);
+    item.newContent = *ContentOf(item.staged);
+    test::WriteBytes(folder / "update.journal", FormatJournal({{item}, false, row.recoveries}));
+    Updater updater(platform, folder.path());
+    EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), row.programAfter);
+    EXPECT_EQ(platform.calls.back(), row.lastCall);
+    EXPECT_FALSE(updater.lastUpdateIncomplete);
+    if (std::string(row.lastCall) == "restart") continue;  // the finisher's start tidies up
+    for (const char* gone : {"Vantor.exe.old", "update.staging", "update.journal"}) {
+      EXPECT_FALSE(fs::exists(folder / gone)) << gone;
+    }
   }
 }
 
 TEST_F(UpdaterTest, InstallDownloadsInstallsAndRestartsTheProgram) {
   ServeArchiveWithNewProgram();
   InstallOfferedUpdate();
-  EXPECT_EQ(platform.calls.back(), "restart");
-  EXPECT_EQ(platform.calls[platform.calls.size() - 2],
-            "download https://downloads.vantor.io/v.zip");
+  // The program file is the finisher's, which then starts the program.
+  EXPECT_EQ(std::vector<std::string>(platform.calls.end() - 3, platform.calls.end()),
+            (std::vector<std::string>{"download https://downloads.vantor.io/v.zip", "hand off",
+                                      "restart"}));
   EXPECT_EQ(platform.restarted, folder / "Vantor.exe");
   EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "new exe");
-  EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe.old"), "old exe");
+  EXPECT_FALSE(fs::exists(folder / "update.journal"));
 }
 
 TEST_F(UpdaterTest, AFailedDownloadThatLeftAFileInstallsNothing) {

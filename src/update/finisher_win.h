@@ -1,0 +1,14 @@
+#pragma once
+
+#include "update/finish_request.h"
+
+namespace vantor {
+
+// The process that finishes an update from inside staging: it waits for the
+// program that handed over to end, so that the program file can be
+// replaced, finishes (or else undoes) the update under the installation
+// lock, and starts the program; its exit code is 0. `tellPlayer` shows a
+// message when the update had to be set aside.
+int RunFinisher(const FinishRequest& request, void (*tellPlayer)());
+
+}  // namespace vantor
