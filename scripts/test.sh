@@ -168,6 +168,9 @@ if build windows; then
     broken "Xvfb did not start"
   else
     "$wine_bin" wineboot --init >build/wineboot.log 2>&1 || true
+    # Drive T: for the test of a program at a drive's root.
+    mkdir -p build/wine-drive-t
+    ln -sfn "$root/build/wine-drive-t" "$WINEPREFIX/dosdevices/t:"
     run_wine_tests
   fi
 else

@@ -92,7 +92,8 @@ Plan PlanEntries(mz_zip_archive& zip, const fs::path& folder, InstallReport& rep
       const auto old = ContentOf(*target);
       if (!old) {
         report.failed.push_back(name);
-        report.log.push_back("update: the present " + name + " cannot be read; nothing was replaced");
+        report.log.push_back("update: the present " + name +
+                             " cannot be read; nothing was replaced");
         plan.unreadable = true;
         return plan;
       }

@@ -18,7 +18,7 @@ struct InstallReport {
   // Every file is in place but the running program's: the journal stays for
   // a process that does not run from it (RecoverInterruptedInstall).
   bool programPending = false;
-  std::vector<std::string> log;        // what happened, a line each, for Vantor.log
+  std::vector<std::string> log;  // what happened, a line each, for Vantor.log
 };
 
 // Installs the zip archive's file entries over the files of the same relative

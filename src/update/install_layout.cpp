@@ -94,8 +94,8 @@ bool IsPlayerOwnName(std::string_view relativeUtf8) {
   const std::wstring first = FirstSegment(*relative);
   // The settings with their kept and temporary copies, the log with its
   // older file, and the browser's data.
-  return StartsWithName(first, L"config.json") ||
-         StartsWithName(first, Utf8ToWide(kLogFileName)) || SameFileName(first, L"cache");
+  return StartsWithName(first, L"config.json") || StartsWithName(first, Utf8ToWide(kLogFileName)) ||
+         SameFileName(first, L"cache");
 }
 
 SwapItem MakeSwapItem(const fs::path& folder, std::string name, const fs::path& target, size_t n,
@@ -124,7 +124,7 @@ std::string FormatJournal(const Journal& journal) {
     files.push_back(std::move(file));
   }
   return nlohmann::json{
-      {"files", files}, {"placed", journal.placed}, {"recoveries", journal.recoveries}}
+             {"files", files}, {"placed", journal.placed}, {"recoveries", journal.recoveries}}
              .dump(1) +
          "\n";
 }
@@ -148,9 +148,8 @@ std::optional<Journal> ParseJournal(std::string_view text, const fs::path& folde
     const std::string staged = std::string(kUpdateStagingName) + "/" + std::to_string(items.size());
     // The other names follow from the target and the position; a journal
     // that says otherwise is not ours.
-    if (!target || IsUpdaterOwnName(name) || IsPlayerOwnName(name) ||
-        !IsInside(*target, folder) || file.value("kept", "") != name + kKeptCopySuffix ||
-        file.value("staged", "") != staged) {
+    if (!target || IsUpdaterOwnName(name) || IsPlayerOwnName(name) || !IsInside(*target, folder) ||
+        file.value("kept", "") != name + kKeptCopySuffix || file.value("staged", "") != staged) {
       return std::nullopt;
     }
     SwapItem item = MakeSwapItem(folder, name, *target, items.size(), file["replaces"]);

@@ -42,7 +42,13 @@ bool Fail(SwapRun& run, const SwapItem& item, const std::string& why) {
 
 bool CanRollForward(const std::vector<SwapItem>& items) {
   for (const SwapItem& item : items) {
-    if (!TargetIsNew(item) && !Holds(item.staged, item.newContent)) return false;
+    if (TargetIsNew(item)) continue;
+    // No folder is made: one that went since stops the update here.
+    std::error_code error;
+    if (!Holds(item.staged, item.newContent) ||
+        !fs::is_directory(item.target.parent_path(), error)) {
+      return false;
+    }
   }
   return true;
 }
@@ -117,11 +123,11 @@ bool RollBack(const std::vector<SwapItem>& items, InstallFiles& files, SwapRun& 
 std::vector<std::string> DescribeFiles(const std::vector<SwapItem>& items) {
   std::vector<std::string> lines;
   for (const SwapItem& item : items) {
-    const char* release = TargetIsNew(item)                      ? "the new release"
+    const char* release = TargetIsNew(item)                        ? "the new release"
                           : !item.replaces && !Exists(item.target) ? "absent, as in the old release"
-                          : TargetIsOld(item)                    ? "the old release"
-                          : Exists(item.target)                  ? "neither release"
-                                                                 : "missing";
+                          : TargetIsOld(item)                      ? "the old release"
+                          : Exists(item.target)                    ? "neither release"
+                                                                   : "missing";
     lines.push_back("update: " + item.name + " is " + release);
   }
   return lines;

@@ -25,7 +25,7 @@ struct SwapRun {
 };
 
 // True when every new file that is not yet in place still waits in staging,
-// whole.
+// whole, and its folder is there.
 bool CanRollForward(const std::vector<SwapItem>& items);
 // True when every file is the old one, or can become it again from here.
 bool CanRollBack(const std::vector<SwapItem>& items, std::wstring_view runningProgram);

@@ -113,8 +113,9 @@ InstallRecovery RecoverInterruptedInstall(const fs::path& folder, InstallFiles& 
                            e.what() + "); the next start tries again");
   } catch (...) {
     recovery.outcome = Outcome::Pending;
-    recovery.log.push_back("update: recovering an interrupted update stopped; the next start "
-                           "tries again");
+    recovery.log.push_back(
+        "update: recovering an interrupted update stopped; the next start "
+        "tries again");
   }
   return recovery;
 }

@@ -33,8 +33,8 @@ std::vector<fs::path> RemoveUpdateLeftovers(const fs::path& folder) {
   // Through the installation's own calls: they clear a read-only mark first.
   InstallFiles files;
   for (const fs::path& path : found) {
-    const bool removed = path.filename() == kUpdateStagingName ? files.RemoveFolder(path)
-                                                               : files.Remove(path);
+    const bool removed =
+        path.filename() == kUpdateStagingName ? files.RemoveFolder(path) : files.Remove(path);
     if (!removed) leftOver.push_back(path);
   }
   return leftOver;

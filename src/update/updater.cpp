@@ -116,8 +116,6 @@ void Updater::InstallUpdate() {
   platform_.Restart(folder_ / kProgramFileName);
 }
 
-
-
 bool Updater::DownloadAndInstall() {
   std::error_code ignored;
   std::filesystem::remove(updateZipPath, ignored);

@@ -145,8 +145,7 @@ bool WindowsUpdaterPlatform::HandOffToFinisher(const std::filesystem::path& fold
   const FinishRequest request{GetCurrentProcessId(),
                               std::wstring(ArgumentsAfterProgram(GetCommandLineW()))};
   if (!StartProgram(finisher, FinisherArguments(request))) {
-    applog::Failure("Starting the program that finishes the update", GetLastError(),
-                    "undoing it");
+    applog::Failure("Starting the program that finishes the update", GetLastError(), "undoing it");
     return false;
   }
   applog::Write("update: the finisher takes over; this process ends");

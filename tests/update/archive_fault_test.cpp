@@ -128,10 +128,10 @@ TEST_F(ArchiveFaults, AnyFailingStepLeavesTheOldReleaseByteForByte) {
     bool rolledBack;
     const char* failedEntry;
   } table[] = {
-      {K::Write, 1, false, "Vantor.exe"},       {K::Write, 2, false, "WebView2Loader.dll"},
+      {K::Write, 1, false, "Vantor.exe"},        {K::Write, 2, false, "WebView2Loader.dll"},
       {K::Write, 3, false, "assets/readme.txt"}, {K::Swap, 1, true, "Vantor.exe"},
-      {K::Swap, 2, true, "Vantor.exe"},         {K::Swap, 3, true, "WebView2Loader.dll"},
-      {K::Swap, 4, true, "WebView2Loader.dll"}, {K::Swap, 5, true, "assets/readme.txt"},
+      {K::Swap, 2, true, "Vantor.exe"},          {K::Swap, 3, true, "WebView2Loader.dll"},
+      {K::Swap, 4, true, "WebView2Loader.dll"},  {K::Swap, 5, true, "assets/readme.txt"},
       {K::Swap, 6, true, "assets/readme.txt"},
   };
   for (const auto& row : table) {
@@ -252,8 +252,7 @@ TEST_F(ArchiveFaults, ACutAtAnyOperationEndsWholeAfterTheNextStart) {
           EXPECT_EQ(files.operations, 19);  // the last cut falls after the end
         }
         if (stagedLost) fs::remove(program() / "update.staging" / "3");
-        F nextStart(F::Kind::Any, secondCut > 0 ? secondCut : 1000, F::Mode::FromThenOn,
-                    program());
+        F nextStart(F::Kind::Any, secondCut > 0 ? secondCut : 1000, F::Mode::FromThenOn, program());
         StartOver(program(), nextStart);
         F lastStart(F::Kind::Any, 1000, F::Mode::Once, program());
         StartOver(program(), lastStart);
@@ -280,19 +279,23 @@ TEST_F(ArchiveFaults, ACutAtAnyOperationEndsWholeAfterTheNextStart) {
 TEST_F(ArchiveFaults, AnArchiveNamingOneFileTwiceOrAnErrorMidwayChangesNothing) {
   const struct {
     const char* name;
+    const char* first;
     const char* second;
     int throwAtRename;
   } table[] = {
-      {"the same name twice", "WebView2Loader.dll", 0},
-      {"names that differ in case only", "WEBVIEW2LOADER.DLL", 0},
-      {"an error thrown after a new file went in", nullptr, 4},
+      {"the same name twice", "WebView2Loader.dll", "WebView2Loader.dll", 0},
+      {"names that differ in case only", "WebView2Loader.dll", "WEBVIEW2LOADER.DLL", 0},
+      {"accented Latin in either case", "données.pak", "DONNÉES.PAK", 0},
+      {"Cyrillic in either case", "файл.pak", "ФАЙЛ.PAK", 0},
+      {"Greek in either case", "σύνολο.pak", "ΣΎΝΟΛΟ.PAK", 0},
+      {"an error thrown after a new file went in", "WebView2Loader.dll", nullptr, 4},
   };
   for (const auto& row : table) {
     SCOPED_TRACE(row.name);
     Reset();
     test::ZipWriter zip;
     zip.Add("assets/added.txt", "not in the old release");  // must go again
-    zip.Add("WebView2Loader.dll", "new dll");
+    zip.Add(row.first, "new dll");
     zip.Add("Vantor.exe", "new exe");
     if (row.second != nullptr) zip.Add(row.second, "second dll");
     zip.Add("assets/readme.txt", "new readme");

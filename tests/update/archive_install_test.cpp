@@ -138,6 +138,8 @@ TEST_F(ArchiveInstall, HostileEntryNamesWriteNothingAndLoseNothing) {
       "a|b.txt",
       "a*.txt",
       std::string("a\x01.txt"),
+      "caf\xe9.txt",  // Latin-1, not UTF-8
+      "\xff\xfe.txt",
   };
   const auto before = Tree();
   test::ZipWriter zip;

@@ -7,8 +7,8 @@
 #include "support/temp_folder.h"
 #include "support/zip_writer.h"
 #include "update/download_check.h"
-#include "update/updater.h"
 #include "update/interrupted_install.h"
+#include "update/updater.h"
 
 namespace vantor {
 namespace {

@@ -15,6 +15,7 @@
 #include "update/archive_install.h"
 #include "update/download_check.h"
 #include "update/interrupted_install.h"
+#include "update/leftovers.h"
 #include "update/updater.h"
 #include "update/updater_platform_win.h"
 
@@ -181,6 +182,25 @@ TEST(UpdateInstall, ATargetInUseRollsTheWholeInstallBack) {
   EXPECT_EQ(test::ReadBytes(program / "Vantor.exe"), "old exe");
   EXPECT_EQ(test::ReadBytes(program / "WebView2Loader.dll"), "old dll");
   EXPECT_FALSE(fs::exists(program / "update.staging"));
+}
+
+// As some unzip tools and sync clients leave a release: read-only.
+TEST(UpdateInstall, ReadOnlyFilesAreReplacedAndTheirKeptCopiesRemoved) {
+  test::TempFolder program;
+  test::WriteBytes(program / "data.bin", "old data");
+  test::WriteBytes(program / "data.bin.old", "left by an earlier update");
+  for (const char* name : {"data.bin", "data.bin.old"}) {
+    SetFileAttributesW((program / name).c_str(), FILE_ATTRIBUTE_READONLY);
+  }
+  EXPECT_TRUE(RemoveUpdateLeftovers(program.path()).empty());
+  test::ZipWriter zip;
+  zip.Add("data.bin", "new data");
+  zip.WriteTo(program / "update.zip");
+  EXPECT_EQ(InstallArchive(program / "update.zip", program.path()).installed,
+            std::vector<std::string>{"data.bin"});
+  EXPECT_EQ(test::ReadBytes(program / "data.bin"), "new data");
+  EXPECT_TRUE(RemoveUpdateLeftovers(program.path()).empty());
+  EXPECT_FALSE(fs::exists(program / "data.bin.old"));
 }
 
 fs::path Helper() { return fs::path(GetExecutableFolder()) / L"helpers" / L"update_helper.exe"; }

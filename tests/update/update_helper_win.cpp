@@ -1,7 +1,9 @@
 // A stand-in for the program in the updater's process tests. Copied under the
 // names the updater looks for, it sleeps until ended, or plays the restart;
 // or it installs "update.zip" slowly (to be killed midway), or plays the
-// next start, which repairs the folder.
+// next start, which repairs the folder; or it updates itself from
+// "served.zip" through the real finisher, and as the program started after
+// that, records its command line.
 #include <windows.h>
 
 #include <filesystem>
@@ -12,6 +14,8 @@
 #include "common/log.h"
 #include "common/text.h"
 #include "update/archive_install.h"
+#include "update/finish_request.h"
+#include "update/finisher_win.h"
 #include "update/updater_platform_win.h"
 
 namespace {
@@ -40,9 +44,33 @@ class StartOnlyPlatform final : public vantor::UpdaterPlatform {
   bool HandOffToFinisher(const std::filesystem::path&) override { return false; }
 };
 
+// The real lock, hand-off and restart; the download is "served.zip" beside
+// the program, moved into place.
+class LocalUpdatePlatform final : public vantor::UpdaterPlatform {
+ public:
+  void EndOtherProcessesNamed(const std::wstring&) override {}
+  vantor::DownloadResult Download(const std::string&, const std::filesystem::path& file) override {
+    std::filesystem::rename(file.parent_path() / L"served.zip", file);
+    return {true, 0, 200, std::filesystem::file_size(file)};
+  }
+  void Restart(const std::filesystem::path& program) override { real.Restart(program); }
+  bool LockInstallation(const std::filesystem::path& folder) override {
+    return real.LockInstallation(folder);
+  }
+  void UnlockInstallation() override { real.UnlockInstallation(); }
+  bool HandOffToFinisher(const std::filesystem::path& folder) override {
+    return real.HandOffToFinisher(folder);
+  }
+  vantor::WindowsUpdaterPlatform real;
+};
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (const auto request =
+          vantor::ReadFinishRequest(vantor::ArgumentsAfterProgram(GetCommandLineW()))) {
+    return vantor::RunFinisher(*request, [] {});
+  }
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   const std::filesystem::path self = vantor::GetExecutableFolder();
   wchar_t own[MAX_PATH] = {};
@@ -62,6 +90,19 @@ int wmain(int argc, wchar_t** argv) {
     StartOnlyPlatform platform;
     vantor::Updater updater(platform, self);
     return 0;
+  }
+  if (mode == L"update") {
+    vantor::applog::Open({self});
+    LocalUpdatePlatform platform;
+    vantor::Updater updater(platform, self);
+    if (!std::filesystem::exists(self / L"served.zip")) {  // the program the update started
+      std::ofstream(self / L"restarted.txt", std::ios::binary)
+          << vantor::WideToUtf8(GetCommandLineW());
+      return 0;
+    }
+    updater.downloadUrl = "https://localhost/served.zip";
+    updater.InstallUpdate();
+    return 3;  // never reached: the finisher takes over
   }
   if (mode == L"restart" && isProgram) {
     // The restarted program: record the command line it was given.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <vector>
 
 #include "common/files.h"
@@ -27,7 +28,8 @@ struct Started {
   std::wstring commandLine;
 };
 
-Started Start(const fs::path& program, const std::wstring& arguments) {
+Started Start(const fs::path& program, const std::wstring& arguments, fs::path folder = {}) {
+  if (folder.empty()) folder = program.parent_path();
   Started started;
   started.commandLine = L"\"" + program.wstring() + L"\" " + arguments;
   std::wstring mutableLine = started.commandLine;
@@ -35,7 +37,7 @@ Started Start(const fs::path& program, const std::wstring& arguments) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   if (CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     program.parent_path().c_str(), &startup, &info)) {
+                     folder.c_str(), &startup, &info)) {
     CloseHandle(info.hThread);
     started.process = info.hProcess;
   }
@@ -127,6 +129,63 @@ TEST(UpdaterProcesses, TheRunningProgramIsReplacedOnceItEnded) {
   EXPECT_EQ(RecoverInterruptedInstall(folder.path()).outcome, InstallRecovery::Outcome::Finished);
   EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "new build");
   EXPECT_FALSE(fs::exists(folder / "update.journal"));
+}
+
+// The whole way: the program installs, hands its file to the finisher in
+// staging and ends; the finisher puts it in and starts the new program with
+// the player's arguments, whose start leaves nothing of the update behind.
+TEST(UpdaterProcesses, TheFinisherPutsTheProgramInAndStartsIt) {
+  test::TempFolder folder;
+  fs::copy_file(Helper(), folder / "Vantor.exe");
+  const std::string newProgram = test::ReadBytes(Helper()) + "new build";
+  test::ZipWriter zip;
+  zip.Add("Vantor.exe", newProgram);
+  zip.Add("data.bin", "new data");
+  zip.WriteTo(folder / "served.zip");
+  test::WriteBytes(folder / "data.bin", "old data");
+  const Started program = Start(folder / "Vantor.exe", L"update --steam");
+  ASSERT_NE(program.process, nullptr);
+  EXPECT_EQ(ExitCode(program.process), 0u);
+  CloseHandle(program.process);
+  for (int waited = 0; waited < 20000 && !fs::exists(folder / "restarted.txt"); waited += 50) {
+    Sleep(50);
+  }
+  Sleep(200);
+  EXPECT_EQ(test::ReadBytes(folder / "restarted.txt"),
+            "\"" + (folder / "Vantor.exe").string() + "\" update --steam");
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), newProgram);
+  EXPECT_EQ(test::ReadBytes(folder / "data.bin"), "new data");
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder.path())) {
+    names.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"Vantor.exe", "Vantor.log", "data.bin", "restarted.txt"}))
+      << test::ReadBytes(folder / "Vantor.log");
+}
+
+// "T:" alone is the current folder of drive T:, so the program at its root
+// must work in "T:\\" and leave the current folder alone. The test command
+// maps T: to an empty folder of the build.
+TEST(UpdaterProcesses, AProgramAtADriveRootLeavesTheCurrentFolderAlone) {
+  const fs::path root = L"T:\\";
+  ASSERT_TRUE(fs::is_directory(root)) << "drive T: is not mapped";
+  for (const char* name : {"current", "Vantor.exe", "Vantor.log"}) fs::remove_all(root / name);
+  fs::create_directories(root / "current" / "update.staging");
+  for (const char* name : {"update.zip", "notes.txt", "notes.txt.old"}) {
+    test::WriteBytes(root / "current" / name, "mine");
+  }
+  fs::copy_file(Helper(), root / "Vantor.exe");
+  const Started program = Start(root / "Vantor.exe", L"start", root / "current");
+  ASSERT_NE(program.process, nullptr);
+  EXPECT_EQ(ExitCode(program.process), 0u);
+  CloseHandle(program.process);
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(root / "current")) {
+    names.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(names,
+            (std::set<std::string>{"notes.txt", "notes.txt.old", "update.staging", "update.zip"}));
+  EXPECT_TRUE(fs::exists(root / "Vantor.log"));
 }
 
 // A real installation of many files ended by TerminateProcess in the middle

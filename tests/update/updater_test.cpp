@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "common/text.h"
 #include "support/temp_folder.h"
 #include "support/zip_writer.h"
 #include "update/download_check.h"
+#include "update/finish_request.h"
 #include "update/install_layout.h"
 #include "update/interrupted_install.h"
 #include "update/process_selection.h"
@@ -14,6 +17,12 @@ namespace vantor {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string Sha256Of(const std::string& bytes) {
+  test::TempFolder scratch;
+  test::WriteBytes(scratch / "f", bytes);
+  return FileSha256(scratch / "f");
+}
 
 class FakeUpdaterPlatform final : public UpdaterPlatform {
  public:
@@ -125,6 +134,71 @@ TEST_F(UpdaterTest, ConstructionHandsAnInterruptedUpdateToTheFinisherOnce) {
   }
 }
 
+// Journals no start can act on: each is set aside at the first start, which
+// goes on without a restart and tells the player; the next start is plain.
+TEST_F(UpdaterTest, AJournalThatCanBeNeitherFinishedNorUndoneIsSetAside) {
+  test::TempFolder outside;
+  const auto item = [&](const char* name, const std::string& oldBytes, const std::string& newBytes,
+                        bool staged) {
+    const size_t n = std::string(name) == "Vantor.exe" ? 0 : 1;
+    SwapItem made = MakeSwapItem(folder.path(), name, folder / name, n, true);
+    made.oldContent = {oldBytes.size(), Sha256Of(oldBytes)};
+    made.newContent = {newBytes.size(), Sha256Of(newBytes)};
+    if (staged) test::WriteBytes(made.staged, newBytes);
+    return made;
+  };
+  const struct {
+    const char* name;
+    std::function<std::string()> setUp;  // lays the folder out, returns the journal
+  } table[] = {
+      {"kept copy and staged file both gone",
+       [&] {
+         test::WriteBytes(folder / "assets" / "a.pak", "new a");  // its old one is lost
+         return FormatJournal({{item("Vantor.exe", "old exe", "new exe", false),
+                                item("assets/a.pak", "old a", "new a", false)}});
+       }},
+      {"a folder removed",
+       [&] {
+         fs::remove_all(folder / "assets");
+         return FormatJournal({{item("Vantor.exe", "old exe", "new exe", true),
+                                item("assets/a.pak", "old a", "new a", true)}});
+       }},
+      {"a truncated journal",
+       [&] {
+         const std::string whole =
+             FormatJournal({{item("Vantor.exe", "old exe", "new exe", true)}});
+         return whole.substr(0, whole.size() / 2);
+       }},
+      {"config.json", [&] { return FormatJournal({{item("config.json", "{}", "", true)}}); }},
+#ifndef _WIN32  // Wine makes no links
+      {"a linked path",
+       [&] {
+         fs::create_directory_symlink(outside.path(), folder / "linked");
+         return FormatJournal({{item("linked/a.pak", "old a", "new a", true)}});
+       }},
+#endif
+  };
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.name);
+    fs::remove_all(folder / "update.journal.failed");
+    fs::create_directories(folder / "assets");
+    fs::create_directories(folder / "update.staging");
+    test::WriteBytes(folder / "Vantor.exe", "old exe");
+    test::WriteBytes(folder / "config.json", "{}");
+    test::WriteBytes(folder / "update.journal", row.setUp());
+    platform.calls.clear();
+    EXPECT_TRUE(Updater(platform, folder.path()).lastUpdateIncomplete);
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"end Vantor.exe.old", "end Vantor.exe"}));
+    EXPECT_TRUE(fs::exists(folder / "update.journal.failed"));
+    EXPECT_FALSE(fs::exists(folder / "update.journal"));
+    EXPECT_FALSE(Updater(platform, folder.path()).lastUpdateIncomplete);
+    EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "old exe");
+    EXPECT_EQ(test::ReadBytes(folder / "config.json"), "{}");
+    EXPECT_TRUE(fs::is_empty(outside.path()));
+    fs::remove(folder / "linked");
+  }
+}
+
 TEST_F(UpdaterTest, InstallDownloadsInstallsAndRestartsTheProgram) {
   ServeArchiveWithNewProgram();
   InstallOfferedUpdate();
@@ -192,6 +266,25 @@ TEST_F(UpdaterTest, AnEmptyUrlIsNotDownloaded) {
   updater.InstallUpdate();
   EXPECT_EQ(platform.calls.back(), "restart");
   for (const auto& call : platform.calls) EXPECT_EQ(call.rfind("download", 0), std::string::npos);
+}
+
+TEST(FinishRequest, CarriesTheParentAndThePlayersArguments) {
+  EXPECT_EQ(ArgumentsAfterProgram(L"\"C:\\Vantor Games\\Vantor.exe\"  --steam \"a b\""),
+            L"--steam \"a b\"");
+  EXPECT_EQ(ArgumentsAfterProgram(L"Vantor.exe --steam"), L"--steam");
+  EXPECT_EQ(ArgumentsAfterProgram(L"Vantor.exe"), L"");
+  const std::wstring arguments = FinisherArguments({4242, L"--steam \"a b\""});
+  EXPECT_EQ(arguments, L"--finish-update 4242 --steam \"a b\"");
+  const auto read = ReadFinishRequest(arguments);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->parentId, 4242u);
+  EXPECT_EQ(read->programArguments, L"--steam \"a b\"");
+  EXPECT_EQ(ReadFinishRequest(L"--finish-update 7")->programArguments, L"");
+  for (const wchar_t* other :
+       {L"", L"--steam", L"--finish-update", L"--finish-update x", L"--finish-updates 7",
+        L"--finish-update 7x", L"--finish-update 99999999999", L"x --finish-update 7"}) {
+    EXPECT_FALSE(ReadFinishRequest(other)) << WideToUtf8(other);
+  }
 }
 
 TEST(ProcessesToEnd, ExactNameAndNeverItself) {
