@@ -4,6 +4,7 @@
 #include "app/messages_win.h"
 #include "app/startup.h"
 #include "app/startup_win.h"
+#include "app/update_windows_win.h"
 #include "common/log.h"
 #include "update/finisher_win.h"
 
@@ -50,5 +51,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     code = vantor::RunStartup(platform, commandLine ? commandLine : L"");
   }
   vantor::applog::Write("Vantor ending with code " + std::to_string(code));
+  // An update check or download the player did not wait for may still run:
+  // end it with the process rather than tear down what it uses.
+  if (vantor::UpdateCheckStillRunning()) ExitProcess(static_cast<UINT>(code));
   return code;
 }

@@ -14,17 +14,16 @@ int ShowMessage(const wchar_t* text, const wchar_t* caption, unsigned style) {
 
 void ShowWarning(const wchar_t* text) { ShowMessage(text, text, MB_ICONWARNING); }
 
+TaskDialogCall TaskDialogFunction() {
+  const HMODULE controls = LoadLibraryW(L"comctl32.dll");
+  return controls == nullptr ? nullptr
+                             : reinterpret_cast<TaskDialogCall>(reinterpret_cast<void*>(
+                                   GetProcAddress(controls, "TaskDialogIndirect")));
+}
+
 bool AskWithButtons(const wchar_t* text, const wchar_t* caption, const wchar_t* doIt,
                     const wchar_t* dont) {
-  // The task dialog lives in common controls 6 (the manifest asks for them);
-  // looked up at run time so that the program still starts without it.
-  using TaskDialogCall = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
-  const HMODULE controls = LoadLibraryW(L"comctl32.dll");
-  const auto taskDialog = controls == nullptr
-                              ? nullptr
-                              : reinterpret_cast<TaskDialogCall>(reinterpret_cast<void*>(
-                                    GetProcAddress(controls, "TaskDialogIndirect")));
-  if (taskDialog != nullptr) {
+  if (const TaskDialogCall taskDialog = TaskDialogFunction()) {
     const TASKDIALOG_BUTTON buttons[] = {{IDYES, doIt}, {IDNO, dont}};
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;

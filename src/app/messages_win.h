@@ -1,5 +1,9 @@
 #pragma once
 
+#include <windows.h>
+// commctrl.h builds on windows.h.
+#include <commctrl.h>
+
 namespace vantor {
 
 // Every message box of the program goes through here (no owner window). The
@@ -8,6 +12,12 @@ int ShowMessage(const wchar_t* text, const wchar_t* caption, unsigned style);
 
 // A warning whose text is also its caption, with MB_ICONWARNING.
 void ShowWarning(const wchar_t* text);
+
+// comctl32's TaskDialogIndirect (common controls 6, which the manifest asks
+// for), looked up at run time so that the program still starts without it;
+// null when it is not there.
+using TaskDialogCall = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+TaskDialogCall TaskDialogFunction();
 
 // Asks with two buttons that say what they do; true for the first. The
 // second is the default, and closing the box counts as it.

@@ -7,13 +7,11 @@ namespace vantor {
 
 namespace {
 
-bool OfferUpdate(StartupPlatform& platform) {
-  if (!platform.CheckForUpdate()) return false;
+void OfferUpdate(StartupPlatform& platform) {
+  if (!platform.CheckForUpdate()) return;
   const int answer =
       platform.ShowMessage(kUpdatePromptText, kUpdatePromptCaption, kUpdatePromptStyle);
-  if (answer != kAnswerYes) return false;
-  platform.InstallUpdate();  // restarts the program and ends this process
-  return true;
+  if (answer == kAnswerYes) platform.InstallUpdate();  // returns only when nothing changed
 }
 
 // Runs Microsoft's installer from our folder when no runtime is there; false
@@ -43,7 +41,7 @@ int RunStartup(StartupPlatform& platform, std::wstring_view arguments) {
   if (platform.LastUpdateIncomplete()) {
     platform.ShowMessage(kUpdateIncompleteText, kUpdateIncompleteCaption, kWarningStyle);
   }
-  if (OfferUpdate(platform)) return 0;
+  OfferUpdate(platform);
 
   Config& config = platform.LoadConfig();
   if (config.Problem()) {

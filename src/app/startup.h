@@ -19,7 +19,9 @@ class StartupPlatform {
   // The updater: created first, destroyed once the main window object exists.
   virtual void CreateUpdater() = 0;
   virtual bool CheckForUpdate() = 0;
-  virtual void InstallUpdate() = 0;  // restarts the program; does not return when it works
+  // Restarts the program into the update and does not return; returns when
+  // the player cancelled or the update failed: the program goes on as it is.
+  virtual void InstallUpdate() = 0;
   virtual std::string UpdaterVersion() = 0;
   virtual void DestroyUpdater() = 0;
   // The updater set aside an interrupted update it could not repair.

@@ -1,6 +1,7 @@
 #include "app/startup_win.h"
 
 #include "app/messages_win.h"
+#include "app/update_windows_win.h"
 #include "common/co_task_string_win.h"
 #include "common/files.h"
 #include "common/hresult_win.h"
@@ -23,18 +24,31 @@ void OpenProgramLog() {
 
 void WindowsStartup::CreateUpdater() {
   updater_ =
-      std::make_unique<Updater>(updaterPlatform_, std::filesystem::path(GetExecutableFolder()));
+      std::make_shared<UpdaterParts>(std::filesystem::path(GetExecutableFolder()), server_);
 }
 
-bool WindowsStartup::CheckForUpdate() { return updater_->CheckForUpdate(); }
+bool WindowsStartup::CheckForUpdate() {
+  Updater& updater = updater_->updater;
+  const auto outcome = CheckWithWindow(updater.Server(), updater.version);
+  if (!outcome) {
+    applog::Write("update check: the player started without waiting for it");
+    return false;
+  }
+  return updater.TakeAnswer(*outcome);
+}
 
-void WindowsStartup::InstallUpdate() { updater_->InstallUpdate(); }
+void WindowsStartup::InstallUpdate() {
+  const std::shared_ptr<UpdaterParts> parts = updater_;
+  InstallWithWindow([parts](DownloadProgress& progress) {
+    return parts->updater.InstallUpdate(progress);
+  });
+}
 
-std::string WindowsStartup::UpdaterVersion() { return updater_->version; }
+std::string WindowsStartup::UpdaterVersion() { return updater_->updater.version; }
 
 void WindowsStartup::DestroyUpdater() { updater_.reset(); }
 
-bool WindowsStartup::LastUpdateIncomplete() { return updater_->lastUpdateIncomplete; }
+bool WindowsStartup::LastUpdateIncomplete() { return updater_->updater.lastUpdateIncomplete; }
 
 int WindowsStartup::ShowMessage(const std::wstring& text, const std::wstring& caption,
                                 unsigned style) {

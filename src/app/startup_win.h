@@ -15,6 +15,7 @@ void OpenProgramLog();
 // Start-up's steps carried out with the real Win32 and WebView2 calls.
 class WindowsStartup final : public StartupPlatform {
  public:
+  explicit WindowsStartup(UpdateServer server = {}) : server_(std::move(server)) {}
   void CreateUpdater() override;
   bool CheckForUpdate() override;
   void InstallUpdate() override;
@@ -33,8 +34,15 @@ class WindowsStartup final : public StartupPlatform {
   int RunClientWindow() override;
 
  private:
-  WindowsUpdaterPlatform updaterPlatform_;
-  std::unique_ptr<Updater> updater_;
+  // Shared with a download the player cancelled that has not stopped yet.
+  struct UpdaterParts {
+    WindowsUpdaterPlatform platform;
+    Updater updater;
+    UpdaterParts(std::filesystem::path folder, UpdateServer server)
+        : updater(platform, std::move(folder), std::move(server)) {}
+  };
+  UpdateServer server_;
+  std::shared_ptr<UpdaterParts> updater_;
   std::unique_ptr<ClientWindow> window_;
 };
 

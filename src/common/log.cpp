@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <mutex>
 
 #include "common/text.h"
 
@@ -104,6 +105,12 @@ LogRateLimit& Limit() {
   return limit;
 }
 
+// The update's worker threads write too.
+std::mutex& WriteLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 }  // namespace
 
 bool Open(const std::vector<std::filesystem::path>& folders) {
@@ -116,6 +123,7 @@ bool Open(const std::vector<std::filesystem::path>& folders) {
 
 void Write(std::string_view text) {
   try {
+    const std::lock_guard<std::mutex> hold(WriteLock());
     if (!File().IsOpen()) return;
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);

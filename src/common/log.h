@@ -57,8 +57,8 @@ class LogFile {
 
 inline constexpr char kLogFileName[] = "Vantor.log";
 
-// The program's one log. Every call runs on the UI thread and none throws; the
-// mouse path never logs.
+// The program's one log. Writes may come from any thread (the update's
+// workers); none throws; the mouse path never logs.
 namespace applog {
 bool Open(const std::vector<std::filesystem::path>& folders);
 void Write(std::string_view text);

@@ -61,32 +61,39 @@ bool Updater::Recover() {
   return false;
 }
 
-bool Updater::CheckForUpdate() {
+UpdateCheckOutcome AskUpdateServer(const UpdateServer& server, const std::string& version) {
+  UpdateCheckOutcome outcome;
   try {
-    httplib::Client client(server_.baseUrl);
+    httplib::Client client(server.baseUrl);
     client.set_connection_timeout(10, 0);
     client.enable_server_certificate_verification(true);
-    if (!server_.caCertFile.empty()) client.set_ca_cert_path(server_.caCertFile.c_str());
+    if (!server.caCertFile.empty()) client.set_ca_cert_path(server.caCertFile.c_str());
     const httplib::Result result = client.Get(UpdateRequestPath(version).c_str());
     if (!result) {
-      applog::Write("update check: no answer from " + server_.baseUrl + " (" +
-                    httplib::to_string(result.error()) + ")");
-      return false;
+      outcome.logLine = "update check: no answer from " + server.baseUrl + " (" +
+                        httplib::to_string(result.error()) + ")";
+      return outcome;
     }
     const UpdateAnswer answer = ReadUpdateAnswer(result->status, result->body);
-    if (!answer.offer) {
-      applog::Write("update check: no update: " + answer.whyNot);
-      return false;
-    }
-    downloadUrl = answer.offer->url;
-    expectedSha256 = answer.offer->sha256;
-    applog::Write("update check: offered " + downloadUrl +
-                  (expectedSha256.empty() ? " (no digest named)" : " with its SHA-256"));
-    return true;
+    outcome.offer = answer.offer;
+    outcome.logLine =
+        answer.offer ? "update check: offered " + answer.offer->url +
+                           (answer.offer->sha256.empty() ? " (no digest named)" : " with its SHA-256")
+                     : "update check: no update: " + answer.whyNot;
   } catch (const std::exception&) {
-    applog::Write("update check: " + server_.baseUrl + " is not a usable address");
-    return false;  // a bad base URL or no memory: no update, start-up goes on
+    // A bad base URL or no memory: no update, start-up goes on.
+    outcome.offer.reset();
+    outcome.logLine = "update check: " + server.baseUrl + " is not a usable address";
   }
+  return outcome;
+}
+
+bool Updater::TakeAnswer(const UpdateCheckOutcome& outcome) {
+  applog::Write(outcome.logLine);
+  if (!outcome.offer) return false;
+  downloadUrl = outcome.offer->url;
+  expectedSha256 = outcome.offer->sha256;
+  return true;
 }
 
 // Why the downloaded archive must not be installed, or empty.
@@ -103,39 +110,57 @@ std::string Updater::RefuseDownload(const DownloadResult& result) const {
   return {};
 }
 
-void Updater::InstallUpdate() {
+UpdateEnd Updater::InstallUpdate(DownloadProgress& progress) {
+  UpdateEnd end;
   try {
-    if (DownloadAndInstall()) return;  // only in tests: the finisher has taken over
+    end = DownloadAndInstall(progress);
   } catch (const std::exception& e) {
     // The installation itself never throws; this is the download's check.
     applog::Write(std::string("update: stopped by an error (") + e.what() +
                   "); nothing was replaced");
+    end = {UpdateEnd::Kind::NotInstalled, "an error stopped it"};
   } catch (...) {
     applog::Write("update: stopped by an unknown error; nothing was replaced");
+    end = {UpdateEnd::Kind::NotInstalled, "an error stopped it"};
   }
-  platform_.Restart(folder_ / kProgramFileName);
+  if (end.kind == UpdateEnd::Kind::Restarting) platform_.Restart(folder_ / kProgramFileName);
+  return end;
 }
 
-bool Updater::DownloadAndInstall() {
+UpdateEnd Updater::DownloadAndInstall(DownloadProgress& progress) {
+  using Kind = UpdateEnd::Kind;
   std::error_code ignored;
   std::filesystem::remove(updateZipPath, ignored);
   if (downloadUrl.empty()) {
     applog::Write("update: nothing was offered to install");
-  } else if (const std::string refused =
-                 RefuseDownload(platform_.Download(downloadUrl, updateZipPath));
-             !refused.empty()) {
+    return {Kind::NotInstalled, "nothing was offered"};
+  }
+  const DownloadResult result = platform_.Download(downloadUrl, updateZipPath, progress);
+  if (progress.cancelled) {
+    std::filesystem::remove(updateZipPath, ignored);
+    applog::Write("update: the player cancelled the download; nothing was replaced");
+    return {Kind::Cancelled, {}};
+  }
+  if (const std::string refused = RefuseDownload(result); !refused.empty()) {
     applog::Write("update: " + downloadUrl + " does not count: " + refused +
                   "; nothing was replaced");
     std::filesystem::remove(updateZipPath, ignored);
-  } else {
-    platform_.LockInstallation(folder_);  // held until this process ends
-    const InstallReport report = InstallArchive(updateZipPath, folder_, kProgramFileName);
-    for (const std::string& line : report.log) applog::Write(line);
-    // The program file waits for this process to end: the finisher takes it
-    // (and restarts), or else the update is undone.
-    if (report.programPending) return Recover();
+    return {Kind::NotInstalled, !result.completed        ? "the download did not complete"
+                                : result.status != 200 ? "the update server answered with an error"
+                                                       : "the download arrived incomplete or damaged"};
   }
-  return false;
+  progress.installing = true;
+  platform_.LockInstallation(folder_);  // held until this process ends
+  const InstallReport report = InstallArchive(updateZipPath, folder_, kProgramFileName);
+  for (const std::string& line : report.log) applog::Write(line);
+  // The program file waits for this process to end: the finisher takes it
+  // (and restarts), or else the update is undone.
+  if (report.programPending && Recover()) return {Kind::HandedOff, {}};
+  if (report.installed.empty() || report.programPending) {
+    platform_.UnlockInstallation();
+    return {Kind::NotInstalled, "its files could not be put in place"};
+  }
+  return {Kind::Restarting, {}};
 }
 
 }  // namespace vantor

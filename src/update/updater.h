@@ -4,7 +4,9 @@
 #include <string>
 
 #include "update/download_check.h"
+#include "update/download_progress.h"
 #include "update/install_layout.h"
+#include "update/update_offer.h"
 
 namespace vantor {
 
@@ -17,8 +19,10 @@ class UpdaterPlatform {
   // waits briefly for each to go so that its files unlock.
   virtual void EndOtherProcessesNamed(const std::wstring& exeName) = 0;
   // Downloads the URL to the file, replacing it, and says what the server
-  // answered.
-  virtual DownloadResult Download(const std::string& url, const std::filesystem::path& file) = 0;
+  // answered; reports its progress as bytes arrive and stops soon after
+  // `progress.cancelled` is set.
+  virtual DownloadResult Download(const std::string& url, const std::filesystem::path& file,
+                                  DownloadProgress& progress) = 0;
   // Starts the program with this process's whole command line, then ends this
   // process with exit code 0. Returns only in tests (and the caller goes on).
   virtual void Restart(const std::filesystem::path& program) = 0;
@@ -45,6 +49,21 @@ struct UpdateServer {
   std::string caCertFile;  // empty: the system's root certificates
 };
 
+// What the update server said: an offer, or nothing; and the line for the
+// log. Asking touches nothing but the network, so any thread may ask.
+struct UpdateCheckOutcome {
+  std::optional<UpdateOffer> offer;
+  std::string logLine;
+};
+UpdateCheckOutcome AskUpdateServer(const UpdateServer& server, const std::string& version);
+
+// How an accepted update ended, when the process goes on.
+struct UpdateEnd {
+  enum class Kind { Restarting, HandedOff, Cancelled, NotInstalled };
+  Kind kind = Kind::NotInstalled;
+  std::string why;  // for the player, when not installed
+};
+
 // The self-updater, alive only through start-up. Constructing it waits for
 // an installation another start is running, ends other copies of the
 // program, finishes or undoes an update that a crash broke off (handing the
@@ -56,11 +75,19 @@ class Updater {
 
   // Asks the update server; true when it offers a build (downloadUrl is set).
   // The outcome, and why there is no offer, goes to Vantor.log.
-  bool CheckForUpdate();
+  bool CheckForUpdate() { return TakeAnswer(AskUpdateServer(server_, version)); }
+  bool TakeAnswer(const UpdateCheckOutcome& outcome);
+  const UpdateServer& Server() const { return server_; }
   // Downloads the offered build and installs it, all or nothing, when the
   // whole archive arrived (and has the digest the offer named); then restarts
-  // the program, updated or as it was.
-  void InstallUpdate();
+  // the program into it. When the player cancels, or nothing could be
+  // installed, the folder is as it was and this returns: the program goes
+  // on with the current version.
+  UpdateEnd InstallUpdate(DownloadProgress& progress);
+  UpdateEnd InstallUpdate() {
+    DownloadProgress progress;
+    return InstallUpdate(progress);
+  }
 
   std::string version;                  // the running program's version
   std::filesystem::path updateZipPath;  // "<program folder>/update.zip"
@@ -72,8 +99,8 @@ class Updater {
 
  private:
   std::string RefuseDownload(const DownloadResult& result) const;
-  // Both true only when the finisher took over (in tests: the process ends).
-  bool DownloadAndInstall();
+  UpdateEnd DownloadAndInstall(DownloadProgress& progress);
+  // True only when the finisher took over (in tests: the process ends).
   bool Recover();
 
   UpdaterPlatform& platform_;

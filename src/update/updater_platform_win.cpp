@@ -104,8 +104,9 @@ void WindowsUpdaterPlatform::EndOtherProcessesNamed(const std::wstring& exeName)
 }
 
 DownloadResult WindowsUpdaterPlatform::Download(const std::string& url,
-                                                const std::filesystem::path& file) {
-  return DownloadWithUrlMon(url, file);
+                                                const std::filesystem::path& file,
+                                                DownloadProgress& progress) {
+  return DownloadWithUrlMon(url, file, progress);
 }
 
 bool WindowsUpdaterPlatform::LockInstallation(const std::filesystem::path& folder) {

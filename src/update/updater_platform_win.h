@@ -19,7 +19,8 @@ class WindowsUpdaterPlatform final : public UpdaterPlatform {
   WindowsUpdaterPlatform& operator=(const WindowsUpdaterPlatform&) = delete;
 
   void EndOtherProcessesNamed(const std::wstring& exeName) override;
-  DownloadResult Download(const std::string& url, const std::filesystem::path& file) override;
+  DownloadResult Download(const std::string& url, const std::filesystem::path& file,
+                          DownloadProgress& progress) override;
   void Restart(const std::filesystem::path& program) override;
   // A named mutex per program folder; an owner that ended lets it go.
   bool LockInstallation(const std::filesystem::path& folder) override;

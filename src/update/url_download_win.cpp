@@ -20,6 +20,8 @@ namespace {
 // response's status line code and headers.
 class DownloadWatch final : public IBindStatusCallback, public IHttpNegotiate {
  public:
+  explicit DownloadWatch(DownloadProgress& progress) : progress_(progress) {}
+
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
     if (object == nullptr) return E_POINTER;
@@ -45,7 +47,14 @@ class DownloadWatch final : public IBindStatusCallback, public IHttpNegotiate {
   HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnProgress(ULONG, ULONG, ULONG, LPCWSTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnProgress(ULONG done, ULONG total, ULONG status, LPCWSTR) override {
+    if (progress_.cancelled) return E_ABORT;  // ends the transfer at once
+    if (status == BINDSTATUS_DOWNLOADINGDATA || status == BINDSTATUS_ENDDOWNLOADDATA) {
+      progress_.received = done;
+      if (total > 0) progress_.total = total;
+    }
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD* flags, BINDINFO*) override {
     // Always from the server: a cached answer says nothing about this one.
@@ -69,6 +78,9 @@ class DownloadWatch final : public IBindStatusCallback, public IHttpNegotiate {
     try {
       status = static_cast<int>(code);
       headers = responseHeaders ? WideToUtf8(responseHeaders) : std::string();
+      if (const auto length = ContentLengthOf(headers); length && code == 200) {
+        progress_.total = *length;
+      }
     } catch (...) {
       status = 0;  // unknown: the download will not count
     }
@@ -79,14 +91,16 @@ class DownloadWatch final : public IBindStatusCallback, public IHttpNegotiate {
   std::string headers;
 
  private:
+  DownloadProgress& progress_;
   std::atomic<ULONG> references_{1};
 };
 
 }  // namespace
 
-DownloadResult DownloadWithUrlMon(const std::string& url, const std::filesystem::path& file) {
+DownloadResult DownloadWithUrlMon(const std::string& url, const std::filesystem::path& file,
+                                  DownloadProgress& progress) {
   Microsoft::WRL::ComPtr<DownloadWatch> watch;
-  *watch.ReleaseAndGetAddressOf() = new DownloadWatch();  // holds its first reference
+  *watch.ReleaseAndGetAddressOf() = new DownloadWatch(progress);  // holds its first reference
   const HRESULT result = URLDownloadToFileW(nullptr, Utf8ToWide(url).c_str(), file.c_str(), 0,
                                             static_cast<IBindStatusCallback*>(watch.Get()));
   DownloadResult outcome;

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 class NoProcesses final : public UpdaterPlatform {
  public:
   void EndOtherProcessesNamed(const std::wstring&) override {}
-  DownloadResult Download(const std::string&, const fs::path& file) override {
+  DownloadResult Download(const std::string&, const fs::path& file, DownloadProgress&) override {
     if (archive.empty()) return {};
     fs::copy_file(archive, file, fs::copy_options::overwrite_existing);
     return {true, 0, 200, fs::file_size(archive)};

@@ -28,9 +28,10 @@ namespace fs = std::filesystem;
 class DownloadingPlatform final : public UpdaterPlatform {
  public:
   void EndOtherProcessesNamed(const std::wstring&) override {}
-  DownloadResult Download(const std::string& url, const fs::path& file) override {
+  DownloadResult Download(const std::string& url, const fs::path& file,
+                          DownloadProgress& progress) override {
     requested.push_back(url);
-    return real.Download(url, file);
+    return real.Download(url, file, progress);
   }
   void Restart(const fs::path&) override { ++restarts; }
   // As the finisher would, which then starts the program.
@@ -124,6 +125,7 @@ class UpdateOverHttps : public ::testing::Test {
 
   test::TempFolder program_;
   DownloadingPlatform platform_;
+  DownloadProgress progress;
 };
 
 TEST_F(UpdateOverHttps, AWholeArchiveWithItsDigestIsInstalled) {
@@ -141,7 +143,7 @@ TEST_F(UpdateOverHttps, ADigestThatDoesNotMatchInstallsNothing) {
 
 TEST_F(UpdateOverHttps, AnErrorPageIsNoDownload) {
   const DownloadResult result =
-      platform_.real.Download(Base() + "/missing.zip", program_ / "update.zip");
+      platform_.real.Download(Base() + "/missing.zip", program_ / "update.zip", progress);
   EXPECT_EQ(result.status, 404);
   EXPECT_TRUE(result.completed);  // urlmon itself calls an error page a success
   EXPECT_NE(DownloadProblem(result, 0), "");
@@ -150,7 +152,7 @@ TEST_F(UpdateOverHttps, AnErrorPageIsNoDownload) {
 
 TEST_F(UpdateOverHttps, ATransferCutShortIsNoDownload) {
   const DownloadResult result =
-      platform_.real.Download(Base() + "/short.zip", program_ / "update.zip");
+      platform_.real.Download(Base() + "/short.zip", program_ / "update.zip", progress);
   std::error_code error;
   const auto received = fs::file_size(program_ / "update.zip", error);
   // urlmon calls the cut transfer a success; the announced length does not.

@@ -35,7 +35,8 @@ class SlowFiles final : public vantor::InstallFiles {
 class StartOnlyPlatform final : public vantor::UpdaterPlatform {
  public:
   void EndOtherProcessesNamed(const std::wstring&) override {}
-  vantor::DownloadResult Download(const std::string&, const std::filesystem::path&) override {
+  vantor::DownloadResult Download(const std::string&, const std::filesystem::path&,
+                                  vantor::DownloadProgress&) override {
     return {};
   }
   void Restart(const std::filesystem::path& program) override {
@@ -49,7 +50,8 @@ class StartOnlyPlatform final : public vantor::UpdaterPlatform {
 class LocalUpdatePlatform final : public vantor::UpdaterPlatform {
  public:
   void EndOtherProcessesNamed(const std::wstring&) override {}
-  vantor::DownloadResult Download(const std::string&, const std::filesystem::path& file) override {
+  vantor::DownloadResult Download(const std::string&, const std::filesystem::path& file,
+                                  vantor::DownloadProgress&) override {
     std::filesystem::rename(file.parent_path() / L"served.zip", file);
     return {true, 0, 200, std::filesystem::file_size(file)};
   }

@@ -31,10 +31,15 @@ class FakeUpdaterPlatform final : public UpdaterPlatform {
                     : exeName == kKeptProgramFileName ? "end Vantor.exe.old"
                                                       : "end ?");
   }
-  DownloadResult Download(const std::string& url, const fs::path& file) override {
+  DownloadResult Download(const std::string& url, const fs::path& file,
+                          DownloadProgress& progress) override {
     calls.push_back("download " + url);
     if (archive.empty()) return {false, 0x800C0005, 0, std::nullopt};  // not found
     fs::copy_file(archive, file, fs::copy_options::overwrite_existing);
+    if (playerCancels) {
+      progress.cancelled = true;
+      return {false, 0x80004004, 200, std::nullopt};  // E_ABORT, a part arrived
+    }
     DownloadResult result = answer;
     if (!result.announcedLength) result.announcedLength = fs::file_size(archive);
     return result;
@@ -57,6 +62,7 @@ class FakeUpdaterPlatform final : public UpdaterPlatform {
   // What the download reports when the file arrived; the length announced
   // is the file's own unless set.
   DownloadResult answer{true, 0, 200, std::nullopt};
+  bool playerCancels = false;
   fs::path restarted;
 };
 
@@ -72,11 +78,12 @@ class UpdaterTest : public ::testing::Test {
     platform.archive = served / "built.zip";
   }
   // An updater over the old build that installs the offered archive.
-  void InstallOfferedUpdate() {
+  UpdateEnd InstallOfferedUpdate(const std::string& sha256 = "") {
     test::WriteBytes(folder / "Vantor.exe", "old exe");
     Updater updater(platform, folder.path());
     updater.downloadUrl = "https://downloads.vantor.io/v.zip";
-    updater.InstallUpdate();
+    updater.expectedSha256 = sha256;
+    return updater.InstallUpdate();
   }
 
   test::TempFolder folder;
@@ -211,18 +218,11 @@ TEST_F(UpdaterTest, InstallDownloadsInstallsAndRestartsTheProgram) {
   EXPECT_FALSE(fs::exists(folder / "update.journal"));
 }
 
-TEST_F(UpdaterTest, AFailedDownloadThatLeftAFileInstallsNothing) {
-  ServeArchiveWithNewProgram();  // a whole, valid archive, still not to be trusted
-  platform.answer = {false, 0x80004005, 200, std::nullopt};
-  InstallOfferedUpdate();
-  EXPECT_EQ(platform.calls.back(), "restart");
-  EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "old exe");
-  EXPECT_FALSE(fs::exists(folder / "Vantor.exe.old"));
-}
-
-TEST_F(UpdaterTest, AFailedDownloadReplacesNothingAndStillRestarts) {
-  InstallOfferedUpdate();
-  EXPECT_EQ(platform.calls.back(), "restart");
+TEST_F(UpdaterTest, AFailedDownloadReplacesNothingAndTheProgramGoesOn) {
+  const UpdateEnd end = InstallOfferedUpdate();
+  EXPECT_EQ(end.kind, UpdateEnd::Kind::NotInstalled);
+  EXPECT_EQ(end.why, "the download did not complete");
+  EXPECT_EQ(platform.calls.back(), "download https://downloads.vantor.io/v.zip");
   EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), "old exe");
   EXPECT_FALSE(fs::exists(folder / "Vantor.exe.old"));
 }
@@ -233,38 +233,44 @@ TEST_F(UpdaterTest, OnlyAWholeDownloadWithTheNamedDigestIsInstalled) {
   ServeArchiveWithNewProgram(3 << 19);  // 1.5 MB
   const std::string digest = FileSha256(platform.archive);
   const std::string other(64, 'a');
+  using Kind = UpdateEnd::Kind;
   const struct {
     const char* name;
     DownloadResult answer;
     std::string sha256;
-    const char* programAfter;
+    bool playerCancels;
+    Kind end;
   } table[] = {
-      {"whole", {true, 0, 200, std::nullopt}, "", "new exe"},
-      {"whole with its digest", {true, 0, 200, std::nullopt}, digest, "new exe"},
-      {"another digest", {true, 0, 200, std::nullopt}, other, "old exe"},
-      {"an error page", {true, 0, 404, std::nullopt}, "", "old exe"},
-      {"cut short", {true, 0, 200, 4u << 20}, "", "old exe"},
-      {"no status seen", {true, 0, 0, std::nullopt}, "", "old exe"},
+      {"whole", {true, 0, 200, std::nullopt}, "", false, Kind::HandedOff},
+      {"whole with its digest", {true, 0, 200, std::nullopt}, digest, false, Kind::HandedOff},
+      {"another digest", {true, 0, 200, std::nullopt}, other, false, Kind::NotInstalled},
+      {"an error page", {true, 0, 404, std::nullopt}, "", false, Kind::NotInstalled},
+      {"cut short", {true, 0, 200, 4u << 20}, "", false, Kind::NotInstalled},
+      {"no status seen", {true, 0, 0, std::nullopt}, "", false, Kind::NotInstalled},
+      {"a part left by the failed call", {false, 0x80004005, 200, std::nullopt}, "", false,
+       Kind::NotInstalled},
+      {"cancelled by the player", {true, 0, 200, std::nullopt}, "", true, Kind::Cancelled},
   };
   for (const auto& row : table) {
     SCOPED_TRACE(row.name);
     fs::remove(folder / "Vantor.exe.old");
-    test::WriteBytes(folder / "Vantor.exe", "old exe");
     platform.answer = row.answer;
-    Updater updater(platform, folder.path());
-    updater.downloadUrl = "https://downloads.vantor.io/v.zip";
-    updater.expectedSha256 = row.sha256;
-    updater.InstallUpdate();
-    EXPECT_EQ(platform.calls.back(), "restart");
-    EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), row.programAfter);
+    platform.playerCancels = row.playerCancels;
+    EXPECT_EQ(InstallOfferedUpdate(row.sha256).kind, row.end);
+    EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"),
+              row.end == Kind::HandedOff ? "new exe" : "old exe");
+    // Only the finisher starts the program again; otherwise this one goes on.
+    EXPECT_EQ(platform.calls.back(), row.end == Kind::HandedOff
+                                         ? "restart"
+                                         : "download https://downloads.vantor.io/v.zip");
     EXPECT_FALSE(fs::exists(folder / "update.staging"));
+    EXPECT_EQ(fs::exists(folder / "update.zip"), row.end == Kind::HandedOff);  // the next start's
   }
 }
 
 TEST_F(UpdaterTest, AnEmptyUrlIsNotDownloaded) {
   Updater updater(platform, folder.path());
-  updater.InstallUpdate();
-  EXPECT_EQ(platform.calls.back(), "restart");
+  EXPECT_EQ(updater.InstallUpdate().kind, UpdateEnd::Kind::NotInstalled);
   for (const auto& call : platform.calls) EXPECT_EQ(call.rfind("download", 0), std::string::npos);
 }
 

@@ -1,0 +1,308 @@
+#include "app/update_windows_win.h"
+
+#include <objbase.h>
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <cwctype>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "app/messages_win.h"
+#include "common/log.h"
+#include "common/text.h"
+#include "update/check_wait.h"
+#include "update/download_progress.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr UINT kTimerMilliseconds = 100;  // TDN_TIMER's period is the system's; this is a floor
+constexpr int kStartWithoutUpdating = 100;
+
+// Workers the player did not wait for: a check, or a cancelled download
+// that has not stopped yet.
+std::atomic<int> g_workersRunning{0};
+
+// What the check's worker hands back. Shared, because the worker outlives
+// the wait when the player does not wait for it.
+struct CheckExchange {
+  std::mutex lock;
+  bool done = false;
+  UpdateCheckOutcome outcome;
+  HANDLE answered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ~CheckExchange() {
+    if (answered != nullptr) CloseHandle(answered);
+  }
+};
+
+// The program's icon on a window's title bar.
+void SetProgramIcon(HWND window) {
+  const HINSTANCE self = GetModuleHandleW(nullptr);
+  for (const int size : {ICON_SMALL, ICON_BIG}) {
+    const int pixels = GetSystemMetrics(size == ICON_SMALL ? SM_CXSMICON : SM_CXICON);
+    if (HANDLE icon = LoadImageW(self, MAKEINTRESOURCEW(1), IMAGE_ICON, pixels, pixels, 0)) {
+      SendMessageW(window, WM_SETICON, size, reinterpret_cast<LPARAM>(icon));
+    }
+  }
+}
+
+struct CheckDialog {
+  std::shared_ptr<CheckExchange> exchange;
+  CheckWait wait;
+  bool answerDecided = false;  // else the player did
+};
+
+HRESULT CALLBACK OnCheckDialog(HWND window, UINT note, WPARAM wParam, LPARAM, LONG_PTR data) {
+  auto& dialog = *reinterpret_cast<CheckDialog*>(data);
+  switch (note) {
+    case TDN_CREATED:
+      SetProgramIcon(window);
+      return S_OK;
+    case TDN_TIMER:
+      if (WaitForSingleObject(dialog.exchange->answered, 0) == WAIT_OBJECT_0 &&
+          dialog.wait.Answered() == CheckWait::Step::UseAnswer) {
+        dialog.answerDecided = true;
+        SendMessageW(window, TDM_CLICK_BUTTON, IDCANCEL, 0);  // closes the window
+      }
+      return S_OK;
+    case TDN_BUTTON_CLICKED:
+      (void)wParam;  // the button, or closing the window: both start without updating
+      dialog.wait.Pressed();
+      return S_OK;
+    default:
+      return S_OK;
+  }
+}
+
+// Shows "Checking for updates…" until the answer or the player decides.
+void ShowCheckWindow(TaskDialogCall taskDialog, CheckDialog& dialog) {
+  const TASKDIALOG_BUTTON buttons[] = {{kStartWithoutUpdating, L"&Start without updating"}};
+  TASKDIALOGCONFIG config{};
+  config.cbSize = sizeof config;
+  config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_CALLBACK_TIMER;
+  config.pszWindowTitle = L"Vantor";
+  config.pszContent = L"Checking for updates\u2026";
+  config.pButtons = buttons;
+  config.cButtons = 1;
+  config.pfCallback = &OnCheckDialog;
+  config.lpCallbackData = reinterpret_cast<LONG_PTR>(&dialog);
+  if (FAILED(taskDialog(&config, nullptr, nullptr, nullptr))) {
+    dialog.answerDecided = dialog.wait.Answered() == CheckWait::Step::UseAnswer;
+  }
+}
+
+}  // namespace
+
+std::optional<UpdateCheckOutcome> CheckWithWindow(const UpdateServer& server,
+                                                  const std::string& version) {
+  const auto started = std::chrono::steady_clock::now();
+  auto exchange = std::make_shared<CheckExchange>();
+  ++g_workersRunning;
+  try {
+    std::thread([exchange, server, version] {
+      UpdateCheckOutcome outcome;
+      try {
+        outcome = AskUpdateServer(server, version);
+      } catch (...) {
+        outcome.logLine = "update check: stopped by an error";
+      }
+      {
+        const std::lock_guard<std::mutex> hold(exchange->lock);
+        exchange->outcome = std::move(outcome);
+        exchange->done = true;
+      }
+      SetEvent(exchange->answered);
+      --g_workersRunning;
+    }).detach();
+  } catch (...) {
+    --g_workersRunning;  // no thread: ask here, without a window
+    return AskUpdateServer(server, version);
+  }
+  CheckDialog dialog{exchange, {}, true};
+  if (WaitForSingleObject(exchange->answered, CheckWait::kShowAfterMilliseconds) != WAIT_OBJECT_0) {
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - started);
+    const TaskDialogCall taskDialog = TaskDialogFunction();
+    if (taskDialog != nullptr &&
+        dialog.wait.TimePassed(static_cast<int>(elapsed.count())) ==
+            CheckWait::Step::ShowWindow) {
+      dialog.answerDecided = false;
+      ShowCheckWindow(taskDialog, dialog);
+    }
+  }
+  if (!dialog.answerDecided) return std::nullopt;
+  WaitForSingleObject(exchange->answered, INFINITE);  // no window, or it closed on the answer
+  const std::lock_guard<std::mutex> hold(exchange->lock);
+  return exchange->outcome;
+}
+
+bool UpdateCheckStillRunning() { return g_workersRunning > 0; }
+
+namespace {
+
+// How long a cancelled download may take to stop before the window closes
+// anyway (the transfer then ends in the background and installs nothing).
+constexpr int kCancelGraceMilliseconds = 1500;
+
+// Shared by the window and the worker, which may outlive the window.
+struct InstallExchange {
+  DownloadProgress progress;
+  std::atomic<bool> finished{false};
+  UpdateEnd end;  // written before `finished`
+};
+
+struct InstallDialog {
+  std::shared_ptr<InstallExchange> exchange;
+  bool marquee = true;
+  bool installingShown = false;
+  bool failureShown = false;
+  std::wstring sizes;
+  std::chrono::steady_clock::time_point cancelledAt{};
+  std::wstring failureText;
+  TASKDIALOGCONFIG failurePage{};
+  TASKDIALOG_BUTTON failureButton{IDOK, L"&Start the game"};
+};
+
+HRESULT CALLBACK OnInstallDialog(HWND, UINT, WPARAM, LPARAM, LONG_PTR);
+
+void SetText(HWND window, TASKDIALOG_ELEMENTS element, const wchar_t* text) {
+  SendMessageW(window, TDM_SET_ELEMENT_TEXT, element, reinterpret_cast<LPARAM>(text));
+}
+
+// The same window, in words: what failed and that the game starts as it is.
+void ShowFailure(HWND window, InstallDialog& dialog) {
+  dialog.failureShown = true;
+  std::wstring why = Utf8ToWide(dialog.exchange->end.why);
+  if (!why.empty()) why[0] = static_cast<wchar_t>(towupper(why[0]));
+  dialog.failureText = why + L". Vantor starts with the current version.";
+  TASKDIALOGCONFIG& page = dialog.failurePage;
+  page.cbSize = sizeof page;
+  page.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION;
+  page.pszWindowTitle = L"Vantor Update";
+  page.pszMainIcon = TD_WARNING_ICON;
+  page.pszMainInstruction = L"The update did not complete";
+  page.pszContent = dialog.failureText.c_str();
+  page.pButtons = &dialog.failureButton;
+  page.cButtons = 1;
+  page.pfCallback = &OnInstallDialog;
+  page.lpCallbackData = reinterpret_cast<LONG_PTR>(&dialog);
+  SendMessageW(window, TDM_NAVIGATE_PAGE, 0, reinterpret_cast<LPARAM>(&page));
+}
+
+void ShowProgress(HWND window, InstallDialog& dialog) {
+  InstallExchange& exchange = *dialog.exchange;
+  const bool cancelling = exchange.progress.cancelled;
+  if (exchange.finished || (cancelling && std::chrono::steady_clock::now() - dialog.cancelledAt >
+                                              std::chrono::milliseconds(kCancelGraceMilliseconds))) {
+    if (exchange.finished && exchange.end.kind == UpdateEnd::Kind::NotInstalled && !cancelling) {
+      ShowFailure(window, dialog);
+    } else {
+      SendMessageW(window, TDM_CLICK_BUTTON, IDCANCEL, 0);
+    }
+    return;
+  }
+  if (exchange.progress.installing) {
+    if (!dialog.installingShown) {
+      dialog.installingShown = true;
+      SetText(window, TDE_MAIN_INSTRUCTION, L"Installing the update");
+      SendMessageW(window, TDM_ENABLE_BUTTON, IDCANCEL, FALSE);
+      SendMessageW(window, TDM_SET_PROGRESS_BAR_POS, 100, 0);
+    }
+    return;
+  }
+  const ProgressView view = DescribeProgress(exchange.progress.received, exchange.progress.total);
+  if (view.determinate && dialog.marquee) {
+    dialog.marquee = false;
+    SendMessageW(window, TDM_SET_MARQUEE_PROGRESS_BAR, FALSE, 0);
+    SendMessageW(window, TDM_SET_PROGRESS_BAR_RANGE, 0, MAKELPARAM(0, 100));
+  }
+  if (view.determinate) SendMessageW(window, TDM_SET_PROGRESS_BAR_POS, view.percent, 0);
+  if (view.sizes != dialog.sizes) {
+    dialog.sizes = view.sizes;
+    SetText(window, TDE_CONTENT, dialog.sizes.c_str());
+  }
+}
+
+HRESULT CALLBACK OnInstallDialog(HWND window, UINT note, WPARAM, LPARAM, LONG_PTR data) {
+  auto& dialog = *reinterpret_cast<InstallDialog*>(data);
+  try {
+    switch (note) {
+      case TDN_CREATED:
+        SetProgramIcon(window);
+        SendMessageW(window, TDM_SET_PROGRESS_BAR_MARQUEE, TRUE, 0);
+        return S_OK;
+      case TDN_TIMER:
+        if (!dialog.failureShown) ShowProgress(window, dialog);
+        return S_OK;
+      case TDN_BUTTON_CLICKED: {
+        InstallExchange& exchange = *dialog.exchange;
+        if (dialog.failureShown || exchange.finished || exchange.progress.cancelled) return S_OK;
+        if (exchange.progress.installing) return S_FALSE;  // files are moving: not now
+        // Cancel, or closing the window: the download stops at its next bytes.
+        exchange.progress.cancelled = true;
+        dialog.cancelledAt = std::chrono::steady_clock::now();
+        SetText(window, TDE_MAIN_INSTRUCTION, L"Cancelling the download");
+        SendMessageW(window, TDM_ENABLE_BUTTON, IDCANCEL, FALSE);
+        return S_FALSE;
+      }
+      default:
+        return S_OK;
+    }
+  } catch (...) {
+    return S_OK;  // nothing leaves a callback of Windows'
+  }
+}
+
+}  // namespace
+
+UpdateEnd InstallWithWindow(const std::function<UpdateEnd(DownloadProgress&)>& install) {
+  auto exchange = std::make_shared<InstallExchange>();
+  ++g_workersRunning;
+  std::thread worker([exchange, install] {
+    // urlmon wants COM on the thread that downloads.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    try {
+      exchange->end = install(exchange->progress);
+    } catch (...) {
+      exchange->end = {UpdateEnd::Kind::NotInstalled, "an error stopped it"};
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    exchange->finished = true;
+    --g_workersRunning;
+  });
+  InstallDialog dialog;
+  dialog.exchange = exchange;
+  dialog.sizes = DescribeProgress(0, 0).sizes;
+  const TASKDIALOG_BUTTON buttons[] = {{IDCANCEL, L"Cancel"}};
+  TASKDIALOGCONFIG config{};
+  config.cbSize = sizeof config;
+  config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_CALLBACK_TIMER | TDF_SHOW_MARQUEE_PROGRESS_BAR;
+  config.pszWindowTitle = L"Vantor Update";
+  config.pszMainInstruction = L"Downloading the update";
+  config.pszContent = dialog.sizes.c_str();
+  config.pButtons = buttons;
+  config.cButtons = 1;
+  config.pfCallback = &OnInstallDialog;
+  config.lpCallbackData = reinterpret_cast<LONG_PTR>(&dialog);
+  const TaskDialogCall taskDialog = TaskDialogFunction();
+  const bool shown = taskDialog != nullptr && SUCCEEDED(taskDialog(&config, nullptr, nullptr, nullptr));
+  if (!shown || exchange->finished) {
+    worker.join();
+  } else {
+    worker.detach();  // cancelled and still stopping: it installs nothing
+    return {UpdateEnd::Kind::Cancelled, {}};
+  }
+  if (!shown && exchange->end.kind == UpdateEnd::Kind::NotInstalled) {
+    const std::wstring text = L"The update did not complete: " +
+                              Utf8ToWide(exchange->end.why) +
+                              L".\n\nVantor starts with the current version.";
+    ShowMessage(text.c_str(), L"Vantor Update", MB_ICONWARNING);
+  }
+  return exchange->end;
+}
+
+}  // namespace vantor
