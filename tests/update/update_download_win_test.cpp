@@ -5,9 +5,16 @@
 #include <httplib.h>
 #include <wincrypt.h>
 #include <windows.h>
+// commctrl.h builds on windows.h.
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "app/update_windows_win.h"
 #include "common/files.h"
 #include "support/https_server.h"
 #include "support/temp_folder.h"
@@ -75,7 +82,17 @@ class UpdateOverHttps : public ::testing::Test {
 
     httplib::SSLServer& routes = server_->Routes();
     routes.Get("/v2/index.php", [](const httplib::Request&, httplib::Response& response) {
+      Sleep(checkDelay_);
       response.set_content(offer_, "text/plain");
+    });
+    routes.Get("/slow.zip", [](const httplib::Request&, httplib::Response& response) {
+      // 2 MB in 64 KB pieces, one every 100 ms.
+      response.set_content_provider(2 << 20, "application/zip",
+                                    [](size_t offset, size_t, httplib::DataSink& sink) {
+                                      if (offset > 0) Sleep(100);
+                                      const std::string piece(64 << 10, 'z');
+                                      return sink.write(piece.data(), piece.size());
+                                    });
     });
     routes.Get("/build.zip", [](const httplib::Request&, httplib::Response& response) {
       response.set_content(archive_, "application/zip");
@@ -120,6 +137,7 @@ class UpdateOverHttps : public ::testing::Test {
   static inline PCCERT_CONTEXT trusted_ = nullptr;
   static inline int port_ = 0;
   static inline std::string offer_;
+  static inline DWORD checkDelay_ = 0;
   static inline std::string archive_;
   static inline std::string digest_;
 
@@ -137,7 +155,7 @@ TEST_F(UpdateOverHttps, AWholeArchiveWithItsDigestIsInstalled) {
 
 TEST_F(UpdateOverHttps, ADigestThatDoesNotMatchInstallsNothing) {
   EXPECT_EQ(Update(Base() + "/build.zip#sha256=" + std::string(64, '0')), "old exe + old dll");
-  EXPECT_EQ(platform_.restarts, 1);
+  EXPECT_EQ(platform_.restarts, 0);  // the program goes on as it is
   EXPECT_FALSE(fs::exists(program_ / "update.zip"));
 }
 
@@ -161,6 +179,125 @@ TEST_F(UpdateOverHttps, ATransferCutShortIsNoDownload) {
   EXPECT_EQ(DownloadProblem(result, error ? 0 : received),
             std::to_string(received) + " of " + std::to_string(archive_.size()) + " bytes arrived");
   EXPECT_EQ(Update(Base() + "/short.zip"), "old exe + old dll");
+}
+
+// A window of this process with this title, and the texts of its controls.
+struct SeenWindow {
+  HWND window = nullptr;
+  long long shownAfter = -1;  // milliseconds
+  std::vector<std::wstring> texts;
+};
+SeenWindow WaitForWindow(const wchar_t* title, std::chrono::steady_clock::time_point since,
+                         int milliseconds) {
+  SeenWindow seen;
+  for (int waited = 0; waited < milliseconds && seen.window == nullptr; waited += 10) {
+    HWND window = FindWindowW(L"#32770", title);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (window != nullptr && owner == GetCurrentProcessId() && IsWindowVisible(window)) {
+      seen.window = window;
+    } else {
+      Sleep(10);
+    }
+  }
+  if (seen.window == nullptr) return seen;
+  seen.shownAfter = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - since)
+                        .count();
+  EnumChildWindows(
+      seen.window,
+      [](HWND child, LPARAM texts) {
+        wchar_t text[256] = {};
+        GetWindowTextW(child, text, 256);
+        wchar_t kind[64] = {};
+        GetClassNameW(child, kind, 64);
+        reinterpret_cast<std::vector<std::wstring>*>(texts)->push_back(
+            std::wstring(kind) == L"msctls_progress32" ? L"<progress bar>" : text);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&seen.texts));
+  return seen;
+}
+
+bool Holds(const std::vector<std::wstring>& texts, const std::wstring& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+long long Since(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start)
+      .count();
+}
+
+// A quick answer shows nothing; a slow one shows the window, whose button
+// starts the game at once, the answer ignored.
+TEST_F(UpdateOverHttps, ASlowCheckShowsAWindowThePlayerMayLeave) {
+  for (const DWORD delay : {0, 4000}) {
+    SCOPED_TRACE(delay);
+    checkDelay_ = delay;
+    offer_ = Base() + "/build.zip";
+    const auto start = std::chrono::steady_clock::now();
+    SeenWindow seen;
+    long long pressedAt = -1;
+    std::thread player([&] {
+      seen = WaitForWindow(L"Vantor", start, 3000);
+      if (seen.window == nullptr) return;
+      Sleep(300);
+      pressedAt = Since(start);
+      SendMessageW(seen.window, TDM_CLICK_BUTTON, 100, 0);  // "Start without updating"
+    });
+    const auto outcome = CheckWithWindow({Base(), server_->CertificateFile()}, "2.0.9");
+    const long long returnedAt = Since(start);
+    player.join();
+    if (delay == 0) {
+      EXPECT_EQ(seen.window, nullptr);
+      EXPECT_TRUE(outcome && outcome->offer);
+      continue;
+    }
+    EXPECT_FALSE(outcome);
+    EXPECT_GE(seen.shownAfter, 250);
+    EXPECT_LE(seen.shownAfter, 1000);
+    EXPECT_LT(returnedAt - pressedAt, 500);
+    EXPECT_TRUE(Holds(seen.texts, L"Checking for updates\u2026"));
+    EXPECT_TRUE(Holds(seen.texts, L"&Start without updating"));
+  }
+  checkDelay_ = 0;
+}
+
+// Cancel while the bytes come: the download stops, and nothing is left of it.
+TEST_F(UpdateOverHttps, CancelMidDownloadLeavesTheFolderAsItWas) {
+  Updater updater(platform_, program_.path(), {Base(), server_->CertificateFile()});
+  updater.downloadUrl = Base() + "/slow.zip";
+  const auto start = std::chrono::steady_clock::now();
+  SeenWindow seen;
+  long long shownAfter = -1, cancelledAt = -1;
+  std::thread player([&] {
+    shownAfter = WaitForWindow(L"Vantor Update", start, 3000).shownAfter;
+    if (shownAfter < 0) return;
+    Sleep(800);                                          // some bytes in
+    seen = WaitForWindow(L"Vantor Update", start, 100);  // its texts now
+    cancelledAt = Since(start);
+    SendMessageW(seen.window, TDM_CLICK_BUTTON, IDCANCEL, 0);
+  });
+  const UpdateEnd end = InstallWithWindow(
+      [&](DownloadProgress& progress) { return updater.InstallUpdate(progress); });
+  const long long returnedAt = Since(start);
+  player.join();
+  EXPECT_EQ(end.kind, UpdateEnd::Kind::Cancelled);
+  EXPECT_LE(shownAfter, 500);
+  EXPECT_LT(returnedAt - cancelledAt, 2000);
+  EXPECT_TRUE(Holds(seen.texts, L"Downloading the update"));
+  EXPECT_TRUE(Holds(seen.texts, L"Cancel"));
+  EXPECT_TRUE(Holds(seen.texts, L"<progress bar>"));
+  EXPECT_TRUE(std::any_of(seen.texts.begin(), seen.texts.end(), [](const std::wstring& text) {
+    return text.size() > 10 && text.substr(text.size() - 10) == L" of 2.0 MB";
+  }));
+  EXPECT_EQ(test::ReadBytes(program_ / "Vantor.exe") + " + " +
+                test::ReadBytes(program_ / "WebView2Loader.dll"),
+            "old exe + old dll");
+  EXPECT_FALSE(fs::exists(program_ / "update.zip"));
+  EXPECT_FALSE(fs::exists(program_ / "update.staging"));
+  EXPECT_EQ(platform_.restarts, 0);
 }
 
 // --- the platform's fallbacks ------------------------------------------------------
