@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantor {
 
@@ -27,8 +28,14 @@ inline bool WriteFileAtomically(const std::filesystem::path& target, std::string
   return staged && CommitStagedFile(*staged, target);
 }
 
-// The temporary name StageFile uses for a target.
+// The temporary name StageFile uses for a target: "<target>.tmp", or
+// "<target>.new.tmp" while the target is missing and "<target>.tmp" is there,
+// the only copy a cut-short save left, which is never truncated.
 std::filesystem::path StagingPathFor(const std::filesystem::path& target);
+// Every name a staged file for the target may have, the newer first.
+std::vector<std::filesystem::path> StagedCopiesOf(const std::filesystem::path& target);
+// Once the target is known whole: staged files an old save left behind.
+void RemoveStagedCopies(const std::filesystem::path& target);
 
 // When the target is missing but a staged file for it is there (a commit that
 // lost the old file and could not move the new one), puts the staged file in

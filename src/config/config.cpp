@@ -78,7 +78,11 @@ void Config::Load() {
     problem =
         LoadProblem{std::string("its top level is ") + document.type_name() + ", not an object",
                     FreeBackupName(path)};
+    return;
   }
+  // The file is whole: a staged file beside it is an older save's, which
+  // must not come back when the player deletes config.json.
+  RemoveStagedCopies(path);
 }
 
 std::wstring Config::ProblemMessage() const {

@@ -117,6 +117,18 @@ TEST_F(ConfigFile, ASaveCutAfterTheOldFileWentIsRecoveredAtTheNextLoad) {
     EXPECT_EQ(FileThere(), whole);
     std::filesystem::remove(StagingPathFor(SettingsPath()));
   }
+  const auto staged = folder / "config.json.tmp";
+  // A torn only copy is neither truncated nor removed by the next save...
+  test::WriteBytes(staged, "{\"Raw");
+  Load().SetBool("Raw Input", true);
+  EXPECT_EQ(FileBytes(), "{\r\n    \"Raw Input\": true\r\n}\r\n");
+  EXPECT_EQ(test::ReadBytes(staged), "{\"Raw");
+  // ...and one beside a whole file goes at the next load, so that deleting
+  // config.json brings the defaults back, not an older save.
+  Load();
+  EXPECT_FALSE(std::filesystem::exists(staged));
+  std::filesystem::remove(SettingsPath());
+  EXPECT_FALSE(Load().RawInput());
 }
 
 TEST_F(ConfigFile, AFailedSaveIsReportedOncePerRun) {
