@@ -70,6 +70,8 @@ int ClientWindow::RunMessageLoop() {
   MSG message{};
   // -1 (an error) ends the loop too, rather than spinning on it.
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // Taken here, without a dispatch, for speed; under a message box's own
+    // loop the window procedure takes it (OnRawInput). Never both.
     if (mouse_.TakesMessage(message)) {
       try {
         mouse_.Consume(message.lParam);
@@ -130,6 +132,14 @@ void ClientWindow::OnShortcutReleased(unsigned virtualKey) {
 
 void ClientWindow::OnClientAreaChanged() { webHost_.Resize(window_.ClientArea()); }
 
+bool ClientWindow::OnRawInput(LPARAM rawInputHandle) {
+  MSG message{};
+  message.message = WM_INPUT;
+  if (!mouse_.TakesMessage(message)) return false;
+  mouse_.Consume(rawInputHandle);
+  return true;
+}
+
 void ClientWindow::OnWindowDestroyed() {
   webHost_.Close();
   mouse_.RemoveHook();
@@ -154,9 +164,12 @@ void ClientWindow::OnWebHostFailed(const std::wstring& message, const std::wstri
   TellAndEnd(message, caption, exitCode);
 }
 
-bool ClientWindow::AskWhetherToReload() {
-  return AskWithButtons(kStuckPageText, kStuckPageCaption, L"Reload the game", L"Wait");
+std::optional<bool> ClientWindow::AskWhetherToReload(const std::function<bool()>& answeredAgain) {
+  return AskWithButtons(window_.Handle(), kStuckPageText, kStuckPageCaption, L"Reload the game",
+                        L"Wait", answeredAgain);
 }
+
+void ClientWindow::CloseQuestion() { vantor::CloseQuestion(); }
 
 void ClientWindow::TellAndEnd(std::wstring message, std::wstring caption, int exitCode) {
   // The code goes with the ending at once: closing the window while the box

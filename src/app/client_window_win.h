@@ -29,13 +29,15 @@ class ClientWindow final : private MainWindowEvents, private WebHostEvents, priv
   void OnShortcutReleased(unsigned virtualKey) override;
   void OnClientAreaChanged() override;
   void OnWindowDestroyed() override;
+  bool OnRawInput(LPARAM rawInputHandle) override;
   // WebHostEvents
   void OnPageMessage(std::wstring_view sourceUri, std::wstring_view text) override;
   void OnDocumentLoaded() override;
   void OnPageLost() override;
   void OnWebHostFailed(const std::wstring& message, const std::wstring& caption,
                        int exitCode) override;
-  bool AskWhetherToReload() override;
+  std::optional<bool> AskWhetherToReload(const std::function<bool()>& answeredAgain) override;
+  void CloseQuestion() override;
   // MouseSink
   void PostMouseMessage(const wchar_t* json) noexcept override;
 

@@ -98,13 +98,21 @@ void MainWindow::SetExitCode(int exitCode) {
 }
 
 void MainWindow::RunPostedTasks() {
+  // A task may show a box, whose own loop dispatches the tasks posted
+  // meanwhile: they wait until it closed, so that no two boxes are up.
+  if (runningTask_) return;
+  runningTask_ = true;
   while (!tasks_.empty()) {
-    // Taken off first: a task may show a message box, whose own loop runs
-    // the tasks posted meanwhile.
     std::function<void()> task = std::move(tasks_.front());
     tasks_.pop_front();
-    task();
+    try {
+      task();
+    } catch (...) {
+      runningTask_ = false;
+      throw;
+    }
   }
+  runningTask_ = false;
 }
 
 LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -146,6 +154,9 @@ LRESULT MainWindow::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case kRunPostedTasks:
       RunPostedTasks();
       return 0;
+    case WM_INPUT:
+      events_.OnRawInput(lParam);
+      return DefWindowProcW(hwnd, message, wParam, lParam);  // lets Windows free the record
     default:
       return DefWindowProcW(hwnd, message, wParam, lParam);
   }

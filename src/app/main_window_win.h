@@ -18,6 +18,9 @@ class MainWindowEvents {
   virtual void OnClientAreaChanged() = 0;
   // WM_DESTROY: release everything that belongs to the window.
   virtual void OnWindowDestroyed() = 0;
+  // WM_INPUT that reached the window procedure (a message box's own loop
+  // dispatches it): true when it was taken.
+  virtual bool OnRawInput(LPARAM rawInputHandle) = 0;
 };
 
 // The one top-level window: its class, its handle, its mode, and work posted
@@ -57,6 +60,7 @@ class MainWindow {
   int exitCode_ = 0;
   bool exitCodeSet_ = false;
   std::deque<std::function<void()>> tasks_;
+  bool runningTask_ = false;  // one box at a time: a task's box defers the next task
 };
 
 inline constexpr wchar_t kWindowClassName[] = L"Vantor";

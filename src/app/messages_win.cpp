@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 namespace vantor {
 
@@ -21,25 +22,72 @@ TaskDialogCall TaskDialogFunction() {
                                    GetProcAddress(controls, "TaskDialogIndirect")));
 }
 
-bool AskWithButtons(const wchar_t* text, const wchar_t* caption, const wchar_t* doIt,
-                    const wchar_t* dont) {
+namespace {
+
+// The question that is up; one at a time, on the UI thread.
+struct Question {
+  HWND window = nullptr;
+  bool closedUnanswered = false;
+  const std::function<bool()>* closeNow = nullptr;
+};
+Question* g_question = nullptr;
+
+HRESULT CALLBACK OnQuestion(HWND window, UINT note, WPARAM, LPARAM, LONG_PTR data) {
+  auto& question = *reinterpret_cast<Question*>(data);
+  try {
+    if (note == TDN_CREATED) question.window = window;
+    if (note == TDN_TIMER && !question.closedUnanswered && (*question.closeNow)()) {
+      question.closedUnanswered = true;
+      SendMessageW(window, TDM_CLICK_BUTTON, IDNO, 0);
+    }
+  } catch (...) {
+    // nothing leaves a callback of Windows'
+  }
+  return S_OK;
+}
+
+}  // namespace
+
+std::optional<bool> AskWithButtons(HWND owner, const wchar_t* text, const wchar_t* caption,
+                                   const wchar_t* doIt, const wchar_t* dont,
+                                   const std::function<bool()>& closeNow) {
+  Question question;
+  question.closeNow = &closeNow;
+  g_question = &question;
+  int pressed = IDNO;
+  bool asked = false;
   if (const TaskDialogCall taskDialog = TaskDialogFunction()) {
     const TASKDIALOG_BUTTON buttons[] = {{IDYES, doIt}, {IDNO, dont}};
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;
-    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION;
+    config.hwndParent = owner;
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_CALLBACK_TIMER;
     config.pszWindowTitle = caption;
     config.pszMainIcon = TD_WARNING_ICON;
     config.pszContent = text;
     config.pButtons = buttons;
     config.cButtons = 2;
     config.nDefaultButton = IDNO;
-    int pressed = IDNO;
-    if (SUCCEEDED(taskDialog(&config, &pressed, nullptr, nullptr))) return pressed == IDYES;
+    config.pfCallback = &OnQuestion;
+    config.lpCallbackData = reinterpret_cast<LONG_PTR>(&question);
+    asked = SUCCEEDED(taskDialog(&config, &pressed, nullptr, nullptr));
   }
-  const std::wstring withButtons = std::wstring(text) + L"\n\nYes: " + doIt + L"\nNo: " + dont;
-  return ShowMessage(withButtons.c_str(), caption, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) ==
-         IDYES;
+  if (!asked) {
+    const std::wstring withButtons = std::wstring(text) + L"\n\nYes: " + doIt + L"\nNo: " + dont;
+    pressed =
+        MessageBoxW(owner, withButtons.c_str(), caption, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+  }
+  g_question = nullptr;
+  if (question.closedUnanswered) return std::nullopt;
+  return pressed == IDYES;
+}
+
+void CloseQuestion() {
+  if (g_question == nullptr || g_question->window == nullptr || g_question->closedUnanswered) {
+    return;
+  }
+  g_question->closedUnanswered = true;
+  SendMessageW(g_question->window, TDM_CLICK_BUTTON, IDNO, 0);
 }
 
 }  // namespace vantor

@@ -4,6 +4,9 @@
 // commctrl.h builds on windows.h.
 #include <commctrl.h>
 
+#include <functional>
+#include <optional>
+
 namespace vantor {
 
 // Every message box of the program goes through here (no owner window). The
@@ -19,9 +22,15 @@ void ShowWarning(const wchar_t* text);
 using TaskDialogCall = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
 TaskDialogCall TaskDialogFunction();
 
-// Asks with two buttons that say what they do; true for the first. The
-// second is the default, and closing the box counts as it.
-bool AskWithButtons(const wchar_t* text, const wchar_t* caption, const wchar_t* doIt,
-                    const wchar_t* dont);
+// Asks with two buttons that say what they do, in a box owned by `owner` (so
+// that it stays above it); true for the first. The second is the default,
+// and closing the box counts as it. `closeNow` is asked a few times a second
+// and closes the box unanswered once it says so, and so does CloseQuestion:
+// then nothing is returned.
+std::optional<bool> AskWithButtons(HWND owner, const wchar_t* text, const wchar_t* caption,
+                                   const wchar_t* doIt, const wchar_t* dont,
+                                   const std::function<bool()>& closeNow);
+// Closes the question AskWithButtons shows, if one is up.
+void CloseQuestion();
 
 }  // namespace vantor

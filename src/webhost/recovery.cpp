@@ -68,11 +68,17 @@ RecoveryAction CrashRecovery::Decide(int failedKind, std::int64_t nowMillisecond
     default:
       return RecoveryAction::None;
   }
-  stuckSince_ = lastStuckReport_ = -1;  // a new renderer: any hang is over
+  NewPage();  // a new renderer: any hang, and any question about it, is over
   while (!recent_.empty() && nowMilliseconds - recent_.front() >= window_) recent_.pop_front();
   if (static_cast<int>(recent_.size()) >= max_) return RecoveryAction::GiveUp;
   recent_.push_back(nowMilliseconds);
   return action;
+}
+
+void CrashRecovery::NewPage() {
+  stuckSince_ = lastStuckReport_ = -1;
+  asking_ = false;
+  ++page_;
 }
 
 // Never counted toward the crash-loop bound: nothing crashed.
@@ -88,12 +94,26 @@ RecoveryAction CrashRecovery::DecideUnresponsive(std::int64_t now) {
   return RecoveryAction::AskPlayer;
 }
 
-void CrashRecovery::Answered(bool reload, std::int64_t nowMilliseconds) {
+bool CrashRecovery::QuestionOutlived(std::int64_t nowMilliseconds) {
+  if (!asking_ || nowMilliseconds - lastStuckReport_ < kUnresponsiveQuietMilliseconds) {
+    return false;
+  }
   asking_ = false;
-  // Either way the clock starts again: after a reload for the new page,
-  // after "Wait" for another such while before asking again.
-  stuckSince_ = reload ? -1 : nowMilliseconds;
-  lastStuckReport_ = reload ? -1 : nowMilliseconds;
+  stuckSince_ = -1;
+  return true;
+}
+
+StuckPageAnswer CrashRecovery::Answered(bool reload, int page) {
+  if (!asking_ || page != page_) return StuckPageAnswer::Stale;
+  asking_ = false;
+  if (reload) {
+    NewPage();
+    return StuckPageAnswer::Reload;
+  }
+  // The next report starts a run of its own; the last real report's time
+  // stays, so that a pause still counts from it.
+  stuckSince_ = -1;
+  return StuckPageAnswer::Wait;
 }
 
 std::wstring CrashLoopMessage(const std::wstring& logPath) {

@@ -64,8 +64,17 @@ enum class RecoveryAction {
 // How long a renderer may go on not answering before the player is asked;
 // the runtime repeats its report every few seconds while it does.
 inline constexpr std::int64_t kUnresponsiveAskAfterMilliseconds = 10000;
-// A pause in the reports this long means the renderer answered again.
-inline constexpr std::int64_t kUnresponsiveQuietMilliseconds = 10000;
+// A pause in the reports this long means the renderer answered again. Longer
+// than the ask period, so that reports that come slowly still add up to a
+// question, and well above the runtime's "every few seconds".
+inline constexpr std::int64_t kUnresponsiveQuietMilliseconds = 15000;
+
+// What becomes of the player's answer to the question about a stuck page.
+enum class StuckPageAnswer {
+  Reload,  // load the page again
+  Wait,    // leave it; ask again after another run of reports
+  Stale,   // the page was reloaded or made anew meanwhile: nothing to do
+};
 
 // Decides each failure of the browser's processes; bounds a crash loop to
 // `maxRecoveries` recoveries within `windowMilliseconds`. A renderer that
@@ -75,13 +84,24 @@ class CrashRecovery {
   explicit CrashRecovery(int maxRecoveries = 3, std::int64_t windowMilliseconds = 60000)
       : max_(maxRecoveries), window_(windowMilliseconds) {}
 
+  // Reload, Recreate and GiveUp while the question is up (Asking) end it:
+  // the caller closes it first.
   RecoveryAction Decide(int failedKind, std::int64_t nowMilliseconds);
-  // The player's answer to AskPlayer: reload, or wait another while (also
-  // when the question was closed unanswered).
-  void Answered(bool reload, std::int64_t nowMilliseconds);
+  bool Asking() const { return asking_; }
+  // The page the question is about; a reload or a new web view is another.
+  int Page() const { return page_; }
+  // True once, when the question is up and the reports have stopped for the
+  // quiet period: the page answered again, and the question closes as if
+  // "Wait" were pressed.
+  bool QuestionOutlived(std::int64_t nowMilliseconds);
+  // The player's answer to the question asked about `page`: reload, or wait
+  // (also when the question was closed unanswered). A new run of reports is
+  // asked about after its own ask period; the answer is no report.
+  StuckPageAnswer Answered(bool reload, int page);
 
  private:
   RecoveryAction DecideUnresponsive(std::int64_t now);
+  void NewPage();
 
   int max_;
   std::int64_t window_;
@@ -89,6 +109,7 @@ class CrashRecovery {
   std::int64_t stuckSince_ = -1;  // the first report of the current run of reports
   std::int64_t lastStuckReport_ = -1;
   bool asking_ = false;
+  int page_ = 0;
 };
 
 // What the player reads when recovery gave up.

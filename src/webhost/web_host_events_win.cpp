@@ -119,9 +119,12 @@ HRESULT WebHost::OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args) {
     kind = COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED;
   }
   const int failedKind = static_cast<int>(kind);
+  const bool wasAsking = recovery_.Asking();
   const RecoveryAction action =
       recovery_.Decide(failedKind, static_cast<std::int64_t>(GetTickCount64()));
   applog::Write(DescribeRecovery(failedKind, action));
+  // A crash ends the question about the stuck page before anything else.
+  if (wasAsking && !recovery_.Asking()) events_.CloseQuestion();
   switch (action) {
     case RecoveryAction::None:
       break;
@@ -135,6 +138,7 @@ HRESULT WebHost::OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args) {
       post_([this] { Recreate(); });
       break;
     case RecoveryAction::AskPlayer:
+      events_.OnPageLost();  // the mouse is free while the page is stuck
       post_([this] { AskAboutStuckPage(); });
       break;
     case RecoveryAction::GiveUp:
@@ -149,13 +153,33 @@ HRESULT WebHost::OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args) {
 }
 
 void WebHost::AskAboutStuckPage() {
-  if (closed_ || failed_) return;
-  const bool reload = events_.AskWhetherToReload();
-  recovery_.Answered(reload, static_cast<std::int64_t>(GetTickCount64()));
-  applog::Write(reload ? "the player chose to reload the page" : "the player chose to wait");
-  if (reload && !closed_ && !failed_) {
-    events_.OnPageLost();
-    Reload();
+  if (closed_ || failed_ || !recovery_.Asking()) return;  // over before it was asked
+  const int page = recovery_.Page();
+  bool answeredAgain = false;
+  const std::optional<bool> reload = events_.AskWhetherToReload([this, &answeredAgain] {
+    answeredAgain = recovery_.QuestionOutlived(static_cast<std::int64_t>(GetTickCount64()));
+    return answeredAgain;
+  });
+  if (answeredAgain) {
+    applog::Write("the page answered again: the question closed by itself");
+    return;
+  }
+  switch (recovery_.Answered(reload.value_or(false), page)) {
+    case StuckPageAnswer::Stale:
+      applog::Write(
+          "the player's answer came after the page was reloaded or made anew: "
+          "nothing to do");
+      break;
+    case StuckPageAnswer::Wait:
+      applog::Write("the player chose to wait");
+      break;
+    case StuckPageAnswer::Reload:
+      applog::Write("the player chose to reload the page");
+      if (!closed_ && !failed_) {
+        events_.OnPageLost();
+        Reload();
+      }
+      break;
   }
 }
 

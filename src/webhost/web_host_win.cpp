@@ -171,6 +171,7 @@ void WebHost::Fail(const std::wstring& message, const wchar_t* caption, int exit
   ++generation_;  // nothing still under way counts any more
   if (failed_) return;
   failed_ = true;
+  events_.CloseQuestion();  // the ending's box stands alone
   events_.OnWebHostFailed(message, caption, exitCode);
 }
 

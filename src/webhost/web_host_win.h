@@ -3,6 +3,7 @@
 #include <wrl/client.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,8 +28,12 @@ class WebHostEvents {
   virtual void OnWebHostFailed(const std::wstring& message, const std::wstring& caption,
                                int exitCode) = 0;
   // The page has not answered for a while: true when the player wants it
-  // reloaded. Called from a posted task, never inside a WebView2 event.
-  virtual bool AskWhetherToReload() = 0;
+  // reloaded. Called from a posted task, never inside a WebView2 event. The
+  // question closes unanswered (nothing returned) once `answeredAgain` says
+  // so, or at CloseQuestion.
+  virtual std::optional<bool> AskWhetherToReload(const std::function<bool()>& answeredAgain) = 0;
+  // A crash, a new web view or an ending comes before the answer.
+  virtual void CloseQuestion() = 0;
 };
 
 // The game's web view in the main window: the WebView2 environment,

@@ -16,6 +16,7 @@ class RecordingEvents final : public MainWindowEvents {
   void OnShortcutReleased(unsigned virtualKey) override { keys.push_back(virtualKey); }
   void OnClientAreaChanged() override { ++resized; }
   void OnWindowDestroyed() override { ++destroyed; }
+  bool OnRawInput(LPARAM) override { return false; }
   std::vector<unsigned> keys;
   int resized = 0;
   int destroyed = 0;

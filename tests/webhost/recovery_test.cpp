@@ -76,77 +76,65 @@ TEST(CrashRecovery, ThreeRecoveriesAMinuteThenItGivesUp) {
   EXPECT_EQ(recovery.Decide(1, 60001), A::GiveUp);
 }
 
-// Reports of an unresponsive renderer (u), a render process exit (x) and the
-// player's answers (w: wait, l: reload), at their times in seconds.
+// Reports of an unresponsive renderer (u), a render process exit (x), the
+// player's answers (w: wait, l: reload; to the question about the page it
+// was asked about) and the question's clock (c), at their times in seconds.
+// What each led to: N nothing, R reload, A ask the player; an answer taken
+// as w or r, or s when stale; c: 1 when the question closes by itself.
 TEST(CrashRecovery, AStuckRendererIsWaitedForThenThePlayerIsAskedOnce) {
-  struct Step {
-    int second;
-    char event;
-    A expected;  // for u and x
-  };
   const struct {
     const char* name;
-    std::vector<Step> steps;
+    std::vector<std::pair<int, char>> steps;
+    const char* outcome;
   } table[] = {
-      {"one report", {{0, 'u', A::None}}},
+      {"one report", {{0, 'u'}}, "N"},
       {"every 3 s for 20 s",
-       {{0, 'u', A::None},
-        {3, 'u', A::None},
-        {6, 'u', A::None},
-        {9, 'u', A::None},
-        {12, 'u', A::AskPlayer},
-        {15, 'u', A::None},
-        {18, 'u', A::None}}},
+       {{0, 'u'}, {3, 'u'}, {6, 'u'}, {9, 'u'}, {12, 'u'}, {15, 'u'}, {18, 'u'}},
+       "NNNNANN"},
       {"reports that stop, then a new hitch",
-       {{0, 'u', A::None},
-        {3, 'u', A::None},
-        {6, 'u', A::None},
-        {30, 'u', A::None},
-        {33, 'u', A::None},
-        {36, 'u', A::None},
-        {40, 'u', A::AskPlayer}}},
+       {{0, 'u'}, {3, 'u'}, {6, 'u'}, {30, 'u'}, {33, 'u'}, {36, 'u'}, {40, 'u'}},
+       "NNNNNNA"},
       {"wait, then more reports",
-       {{0, 'u', A::None},
-        {5, 'u', A::None},
-        {10, 'u', A::AskPlayer},
-        {14, 'w', A::None},
-        {15, 'u', A::None},
-        {20, 'u', A::None},
-        {24, 'u', A::AskPlayer}}},
+       {{0, 'u'}, {5, 'u'}, {10, 'u'}, {14, 'w'}, {15, 'u'}, {20, 'u'}, {25, 'u'}},
+       "NNAwNNA"},
       {"reload, then the new page hangs",
-       {{0, 'u', A::None},
-        {5, 'u', A::None},
-        {10, 'u', A::AskPlayer},
-        {11, 'l', A::None},
-        {12, 'u', A::None},
-        {17, 'u', A::None},
-        {22, 'u', A::AskPlayer}}},
+       {{0, 'u'}, {5, 'u'}, {10, 'u'}, {11, 'l'}, {12, 'u'}, {17, 'u'}, {22, 'u'}},
+       "NNArNNA"},
       {"a crash ends the hang and is recovered",
-       {{0, 'u', A::None},
-        {5, 'u', A::None},
-        {8, 'x', A::Reload},
-        {9, 'u', A::None},
-        {15, 'u', A::None}}},
+       {{0, 'u'}, {5, 'u'}, {8, 'x'}, {9, 'u'}, {15, 'u'}},
+       "NNRNN"},
       {"hangs never count toward the crash loop",
-       {{0, 'x', A::Reload},
-        {1, 'x', A::Reload},
-        {2, 'x', A::Reload},
-        {3, 'u', A::None},
-        {6, 'u', A::None},
-        {9, 'u', A::None},
-        {13, 'u', A::AskPlayer}}},
+       {{0, 'x'}, {1, 'x'}, {2, 'x'}, {3, 'u'}, {6, 'u'}, {9, 'u'}, {13, 'u'}},
+       "RRRNNNA"},
+      {"reports that stop after the question: it closes",
+       {{0, 'u'}, {5, 'u'}, {10, 'u'}, {20, 'c'}, {25, 'c'}, {26, 'c'}, {27, 'w'}},
+       "NNA010s"},
+      {"wait, then a new hang 5 s later",
+       {{0, 'u'}, {5, 'u'}, {10, 'u'}, {12, 'w'}, {17, 'u'}, {22, 'u'}, {27, 'u'}},
+       "NNAwNNA"},
+      {"reports every 12 s", {{0, 'u'}, {12, 'u'}, {24, 'u'}, {40, 'u'}}, "NANN"},
+      {"a crash while asked: the question ends, its answer is stale",
+       {{0, 'u'}, {5, 'u'}, {10, 'u'}, {11, 'x'}, {12, 'c'}, {13, 'l'}},
+       "NNAR0s"},
   };
   for (const auto& row : table) {
     SCOPED_TRACE(row.name);
     CrashRecovery recovery;
-    for (const Step& step : row.steps) {
-      const std::int64_t now = step.second * 1000;
-      if (step.event == 'w' || step.event == 'l') {
-        recovery.Answered(step.event == 'l', now);
+    int askedAbout = -1;
+    std::string outcome;
+    for (const auto& [second, event] : row.steps) {
+      const std::int64_t now = second * 1000;
+      if (event == 'w' || event == 'l') {
+        outcome += "rws"[static_cast<int>(recovery.Answered(event == 'l', askedAbout))];
+      } else if (event == 'c') {
+        outcome += recovery.QuestionOutlived(now) ? '1' : '0';
       } else {
-        EXPECT_EQ(recovery.Decide(step.event == 'u' ? 2 : 1, now), step.expected) << step.second;
+        const A action = recovery.Decide(event == 'u' ? 2 : 1, now);
+        if (action == A::AskPlayer) askedAbout = recovery.Page();
+        outcome += "NRCGA"[static_cast<int>(action)];
       }
     }
+    EXPECT_EQ(outcome, row.outcome);
   }
 }
 

@@ -448,5 +448,39 @@ TEST(StandInMouse, RawMovementReachesThePageOnlyWithCaptureAndRawInput) {
   ExpectCleanExit(session);
 }
 
+// A page stuck for 10 s brings the question, owned by the game's window, and
+// frees the mouse; the page takes the pointer lock again, and raw movement
+// reaches it under the question's own loop, once.
+TEST(StandInMouse, UnderTheStuckPageQuestionRawMovementReachesThePageOnce) {
+  StandInSession session({"", R"({"Raw Input": true})"});
+  session.StartAndWaitForNavigation();
+  SetForegroundWindow(session.MainWindow());
+  SetCursorPos(960, 540);
+  session.Send("dom-content-loaded");
+  session.Send(std::string("web-message ") + kGame + " startHook");
+  for (int report = 0; report < 5; ++report) {
+    if (report > 0) Pause(2600);
+    session.Send("process-failed 2");
+  }
+  HWND question = nullptr;
+  for (int waited = 0; waited < 5000 && question == nullptr; waited += 50) {
+    question = FindWindowW(L"#32770", L"The game is not responding");
+    Pause(50);
+  }
+  ASSERT_NE(question, nullptr) << session.Dump();
+  EXPECT_EQ(GetWindow(question, GW_OWNER), session.MainWindow());
+  Move(2, 1);  // released with the question: nothing
+  Pause(300);
+  session.Send(std::string("web-message ") + kGame + " startHook");
+  Move(3, -2);
+  Pause(300);
+  EXPECT_EQ(Posted(session), (Lines{{"call", "ICoreWebView2::PostWebMessageAsJson",
+                                     R"({"event":"mousemove","x":3,"y":-2})"}}));
+  PostMessageW(question, WM_CLOSE, 0, 0);  // counts as "Wait"
+  Pause(300);
+  for (const RecordLine& line : Calls(session.Lines())) EXPECT_NE(line[1], "ICoreWebView2::Reload");
+  ExpectCleanExit(session);
+}
+
 }  // namespace
 }  // namespace vantor
