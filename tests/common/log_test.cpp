@@ -48,9 +48,13 @@ TEST(LogFile, KeepsOnePreviousFileOnceTheCapIsReached) {
   log.Append(two);
   EXPECT_EQ(test::ReadBytes(folder / "Vantor.log"), two);
   EXPECT_EQ(test::ReadBytes(folder / "Vantor.log.1"), one);
+  // The lines after a rotation gather in the new file, up to the cap.
+  for (const char* line : {"a", "bb", "ccc", "dddd"}) log.Append(line);
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.log"), two + "abbcccdddd");
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.log.1"), one);
   log.Append(three);
   EXPECT_EQ(test::ReadBytes(folder / "Vantor.log"), three);
-  EXPECT_EQ(test::ReadBytes(folder / "Vantor.log.1"), two);
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.log.1"), two + "abbcccdddd");
 }
 
 TEST(LogFile, TheCapCountsAnEarlierRunAndAFailedRotationKeepsEverything) {

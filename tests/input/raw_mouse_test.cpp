@@ -46,7 +46,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"absolute_no_move", {0x0001, 0x0400, 120, 500, 500}, {kUp}},
         Case{"wheel_with_button", {0, 0x0401, 120, 0, 0}, {Move(L"0", L"0")}},
         Case{"horizontal_wheel", {0, 0x0800, 120, 0, 0}, {Move(L"0", L"0")}},
-        Case{"absolute_button_only", {0x0001, 0x0001, 0, 0, 0}, {}}),
+        Case{"absolute_button_only", {0x0001, 0x0001, 0, 0, 0}, {}},
+        // Movement only for plain relative reports: flags exactly 0.
+        Case{"absolute_move", {0x0001, 0, 0, 5, 5}, {}},
+        Case{"virtual_desktop_move", {0x0002, 0, 0, 5, 5}, {}},
+        Case{"attributes_changed_move", {0x0004, 0, 0, 5, 5}, {}},
+        Case{"absolute_virtual_desktop_move", {0x0003, 0, 0, 5, 5}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RawInputInterception, OnlyWmInputWithTheSettingAndCapture) {

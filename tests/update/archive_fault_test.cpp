@@ -50,6 +50,7 @@ class FailingFiles final : public InstallFiles {
     return Go(Kind::Any) && InstallFiles::RemoveFolder(folder);
   }
   int operations = 0;
+  int alsoFailing = 0;  // one more operation that fails, counted like the n-th
   bool startableThroughout = true;
 
  private:
@@ -62,6 +63,7 @@ class FailingFiles final : public InstallFiles {
     if (kind_ != Kind::Any && kind != kind_) return true;
     const int seen = ++seen_;
     if (mode_ == Mode::Throw && seen == n_) throw std::bad_alloc();
+    if (seen == alsoFailing) return false;
     return mode_ == Mode::FromThenOn ? seen < n_ : seen != n_;
   }
   Kind kind_;
@@ -201,6 +203,23 @@ TEST_F(ArchiveFaults, AStagingFolderLeftByACrashIsReplaced) {
   const InstallReport report = InstallArchive(root.path() / "update.zip", program());
   EXPECT_EQ(report.installed.size(), 3u);
   EXPECT_EQ(Release(), kNewRelease);
+}
+
+// The last swap fails, and so does putting the second file back: the
+// journal, the staging folder and the kept copy stay for the next start,
+// which makes the old release whole.
+TEST_F(ArchiveFaults, AnIncompleteRollBackKeepsItsWayBack) {
+  FailingFiles files(FailingFiles::Kind::Swap, 6);
+  files.alsoFailing = 7;  // the roll-back's first step: the old dll back
+  const InstallReport report = InstallArchive(root.path() / "update.zip", program(), files);
+  EXPECT_EQ(report.log.back(), "update: rolled back only in part; the next start tries again");
+  EXPECT_TRUE(fs::exists(program() / "update.journal"));
+  EXPECT_TRUE(fs::exists(program() / "update.staging"));
+  EXPECT_EQ(test::ReadBytes(program() / "WebView2Loader.dll.old"), "old dll");
+  EXPECT_EQ(test::ReadBytes(program() / "Vantor.exe"), "old exe");
+  RecoverInterruptedInstall(program());
+  RemoveUpdateLeftovers(program());
+  EXPECT_EQ(Release(true), kOldRelease);
 }
 
 // A start as the program makes it: recovery from the program file, the

@@ -152,6 +152,25 @@ TEST_F(ArchiveInstall, HostileEntryNamesWriteNothingAndLoseNothing) {
   EXPECT_FALSE(fs::exists(program() / "newdir"));
 }
 
+// Each name the updater writes itself is skipped; the rest installs.
+TEST_F(ArchiveInstall, AnEntryNamedLikeTheUpdatersOwnFilesIsSkipped) {
+  for (const char* own :
+       {"update.zip", "update.journal", "update.journal.tmp", "update.journal.failed",
+        "update.staging/0", "data.old", "VANTOR.EXE.OLD"}) {
+    SCOPED_TRACE(own);
+    test::WriteBytes(program() / "Vantor.exe", "old exe");
+    test::ZipWriter zip;
+    zip.Add(own, "pwned");
+    zip.Add("Vantor.exe", "new exe");
+    const InstallReport report = Install(zip);
+    EXPECT_EQ(report.skipped, std::vector<std::string>{own});
+    EXPECT_EQ(report.installed, std::vector<std::string>{"Vantor.exe"});
+    EXPECT_EQ(test::ReadBytes(program() / "Vantor.exe"), "new exe");
+    EXPECT_FALSE(fs::exists(program() / own) && test::ReadBytes(program() / own) == "pwned");
+    fs::remove(program() / "Vantor.exe.old");
+  }
+}
+
 #ifndef _WIN32
 TEST_F(ArchiveInstall, ALinkInsideTheFolderDoesNotLeadOutOfIt) {
   fs::create_directory_symlink(root.path(), program() / "link");

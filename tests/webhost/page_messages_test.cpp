@@ -89,6 +89,17 @@ TEST(GameOrigin, TheHostAndItsSubdomainsOverHttpsOnly) {
       {L"https://.vantor.io/", false},
       {L"https://a..vantor.io/", false},
       {L"https://a_b.vantor.io/", false},
+      // Labels of a-z, 0-9 and "-": each range's ends, and the character
+      // just outside each.
+      {L"https://zone.vantor.io/", true},
+      {L"https://a9.vantor.io/", true},
+      {L"https://0-z.vantor.io/", true},
+      {L"https://AZ.vantor.io/", true},
+      {L"https://`.vantor.io/", false},
+      {L"https://{.vantor.io/", false},
+      {L"https://a:9.vantor.io/", false},
+      {L"https://a,b.vantor.io/", false},
+      {L"https://[.vantor.io/", false},
       {L"http://vantor.io/", false},
       {L"wss://vantor.io/", false},
       {L"file:///C:/vantor.io/", false},
