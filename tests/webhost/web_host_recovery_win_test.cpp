@@ -198,6 +198,33 @@ TEST(CrashRecovery, ABrowserProcessFailureRecreatesTheWebViewInTheSameWindow) {
   ExpectCleanExit(session);
 }
 
+// A crash while the player is asked about a stuck page closes the question
+// first; the page reloads once, and no second box ever shows.
+TEST(CrashRecovery, ACrashWhileAskedClosesTheQuestionFirst) {
+  StandInSession session;
+  session.StartAndWaitForNavigation();
+  for (int report = 0; report < 5; ++report) {
+    if (report > 0) Sleep(2600);
+    session.Send("process-failed 2");
+  }
+  HWND question = nullptr;
+  for (int waited = 0; waited < 5000 && question == nullptr; waited += 50) {
+    question = FindWindowW(L"#32770", L"The game is not responding");
+    Sleep(50);
+  }
+  ASSERT_NE(question, nullptr) << session.Dump();
+  session.Send("process-failed 1");
+  Sleep(500);
+  EXPECT_FALSE(IsWindow(question));
+  EXPECT_EQ(test::CountDialogs(session.ProcessId()), 0);
+  EXPECT_EQ(Count(session.Lines(), "call", "ICoreWebView2::Reload"), 1u);
+  EXPECT_TRUE(Has(session.LogText(),
+                  " the player's answer came after the page was reloaded or "
+                  "made anew: nothing to do\r\n"))
+      << session.LogText();
+  ExpectCleanExit(session);
+}
+
 TEST(CrashRecovery, FourFailuresInAMinuteStopWithTheMessageAndTheLogsPath) {
   StandInSession session;
   session.StartAndWaitForNavigation();
