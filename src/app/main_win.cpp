@@ -53,6 +53,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   vantor::applog::Write("Vantor ending with code " + std::to_string(code));
   // An update check or download the player did not wait for may still run:
   // end it with the process rather than tear down what it uses.
-  if (vantor::UpdateCheckStillRunning()) ExitProcess(static_cast<UINT>(code));
+  if (vantor::UpdateWorkersRunning() > 0) ExitProcess(static_cast<UINT>(code));
   return code;
 }

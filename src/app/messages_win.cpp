@@ -15,6 +15,16 @@ int ShowMessage(const wchar_t* text, const wchar_t* caption, unsigned style) {
 
 void ShowWarning(const wchar_t* text) { ShowMessage(text, text, MB_ICONWARNING); }
 
+void SetProgramIcon(HWND window) {
+  const HINSTANCE self = GetModuleHandleW(nullptr);
+  for (const int size : {ICON_SMALL, ICON_BIG}) {
+    const int pixels = GetSystemMetrics(size == ICON_SMALL ? SM_CXSMICON : SM_CXICON);
+    if (HANDLE icon = LoadImageW(self, MAKEINTRESOURCEW(1), IMAGE_ICON, pixels, pixels, 0)) {
+      SendMessageW(window, WM_SETICON, size, reinterpret_cast<LPARAM>(icon));
+    }
+  }
+}
+
 TaskDialogCall TaskDialogFunction() {
   const HMODULE controls = LoadLibraryW(L"comctl32.dll");
   return controls == nullptr ? nullptr

@@ -13,6 +13,9 @@ namespace vantor {
 // Wine tests read and answer the boxes themselves.
 int ShowMessage(const wchar_t* text, const wchar_t* caption, unsigned style);
 
+// The program's icon on a window's title bar (a task dialog has none).
+void SetProgramIcon(HWND window);
+
 // A warning whose text is also its caption, with MB_ICONWARNING.
 void ShowWarning(const wchar_t* text);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -15,9 +16,10 @@ namespace vantor {
 std::optional<UpdateCheckOutcome> CheckWithWindow(const UpdateServer& server,
                                                   const std::string& version);
 
-// Whether a check the player did not wait for still runs; the process then
-// ends without waiting for it.
-bool UpdateCheckStillRunning();
+// The update's workers the player did not wait for (a check, or a cancelled
+// download still stopping); while one runs, the process ends without
+// waiting for it.
+std::atomic<int>& UpdateWorkersRunning();
 
 // Runs `install` on a worker thread under the window "Vantor Update": the
 // download's progress with its sizes and Cancel, then "Installing the

@@ -7,140 +7,13 @@
 #include <chrono>
 #include <cwctype>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include "app/messages_win.h"
-#include "common/log.h"
 #include "common/text.h"
-#include "update/check_wait.h"
 #include "update/download_progress.h"
 
 namespace vantor {
-
-namespace {
-
-constexpr UINT kTimerMilliseconds = 100;  // TDN_TIMER's period is the system's; this is a floor
-constexpr int kStartWithoutUpdating = 100;
-
-// Workers the player did not wait for: a check, or a cancelled download
-// that has not stopped yet.
-std::atomic<int> g_workersRunning{0};
-
-// What the check's worker hands back. Shared, because the worker outlives
-// the wait when the player does not wait for it.
-struct CheckExchange {
-  std::mutex lock;
-  bool done = false;
-  UpdateCheckOutcome outcome;
-  HANDLE answered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  ~CheckExchange() {
-    if (answered != nullptr) CloseHandle(answered);
-  }
-};
-
-// The program's icon on a window's title bar.
-void SetProgramIcon(HWND window) {
-  const HINSTANCE self = GetModuleHandleW(nullptr);
-  for (const int size : {ICON_SMALL, ICON_BIG}) {
-    const int pixels = GetSystemMetrics(size == ICON_SMALL ? SM_CXSMICON : SM_CXICON);
-    if (HANDLE icon = LoadImageW(self, MAKEINTRESOURCEW(1), IMAGE_ICON, pixels, pixels, 0)) {
-      SendMessageW(window, WM_SETICON, size, reinterpret_cast<LPARAM>(icon));
-    }
-  }
-}
-
-struct CheckDialog {
-  std::shared_ptr<CheckExchange> exchange;
-  CheckWait wait;
-  bool answerDecided = false;  // else the player did
-};
-
-HRESULT CALLBACK OnCheckDialog(HWND window, UINT note, WPARAM wParam, LPARAM, LONG_PTR data) {
-  auto& dialog = *reinterpret_cast<CheckDialog*>(data);
-  switch (note) {
-    case TDN_CREATED:
-      SetProgramIcon(window);
-      return S_OK;
-    case TDN_TIMER:
-      if (WaitForSingleObject(dialog.exchange->answered, 0) == WAIT_OBJECT_0 &&
-          dialog.wait.Answered() == CheckWait::Step::UseAnswer) {
-        dialog.answerDecided = true;
-        SendMessageW(window, TDM_CLICK_BUTTON, IDCANCEL, 0);  // closes the window
-      }
-      return S_OK;
-    case TDN_BUTTON_CLICKED:
-      (void)wParam;  // the button, or closing the window: both start without updating
-      dialog.wait.Pressed();
-      return S_OK;
-    default:
-      return S_OK;
-  }
-}
-
-// Shows "Checking for updates…" until the answer or the player decides.
-void ShowCheckWindow(TaskDialogCall taskDialog, CheckDialog& dialog) {
-  const TASKDIALOG_BUTTON buttons[] = {{kStartWithoutUpdating, L"&Start without updating"}};
-  TASKDIALOGCONFIG config{};
-  config.cbSize = sizeof config;
-  config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_CALLBACK_TIMER;
-  config.pszWindowTitle = L"Vantor";
-  config.pszContent = L"Checking for updates\u2026";
-  config.pButtons = buttons;
-  config.cButtons = 1;
-  config.pfCallback = &OnCheckDialog;
-  config.lpCallbackData = reinterpret_cast<LONG_PTR>(&dialog);
-  if (FAILED(taskDialog(&config, nullptr, nullptr, nullptr))) {
-    dialog.answerDecided = dialog.wait.Answered() == CheckWait::Step::UseAnswer;
-  }
-}
-
-}  // namespace
-
-std::optional<UpdateCheckOutcome> CheckWithWindow(const UpdateServer& server,
-                                                  const std::string& version) {
-  const auto started = std::chrono::steady_clock::now();
-  auto exchange = std::make_shared<CheckExchange>();
-  ++g_workersRunning;
-  try {
-    std::thread([exchange, server, version] {
-      UpdateCheckOutcome outcome;
-      try {
-        outcome = AskUpdateServer(server, version);
-      } catch (...) {
-        outcome.logLine = "update check: stopped by an error";
-      }
-      {
-        const std::lock_guard<std::mutex> hold(exchange->lock);
-        exchange->outcome = std::move(outcome);
-        exchange->done = true;
-      }
-      SetEvent(exchange->answered);
-      --g_workersRunning;
-    }).detach();
-  } catch (...) {
-    --g_workersRunning;  // no thread: ask here, without a window
-    return AskUpdateServer(server, version);
-  }
-  CheckDialog dialog{exchange, {}, true};
-  if (WaitForSingleObject(exchange->answered, CheckWait::kShowAfterMilliseconds) != WAIT_OBJECT_0) {
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - started);
-    const TaskDialogCall taskDialog = TaskDialogFunction();
-    if (taskDialog != nullptr &&
-        dialog.wait.TimePassed(static_cast<int>(elapsed.count())) ==
-            CheckWait::Step::ShowWindow) {
-      dialog.answerDecided = false;
-      ShowCheckWindow(taskDialog, dialog);
-    }
-  }
-  if (!dialog.answerDecided) return std::nullopt;
-  WaitForSingleObject(exchange->answered, INFINITE);  // no window, or it closed on the answer
-  const std::lock_guard<std::mutex> hold(exchange->lock);
-  return exchange->outcome;
-}
-
-bool UpdateCheckStillRunning() { return g_workersRunning > 0; }
 
 namespace {
 
@@ -196,8 +69,9 @@ void ShowFailure(HWND window, InstallDialog& dialog) {
 void ShowProgress(HWND window, InstallDialog& dialog) {
   InstallExchange& exchange = *dialog.exchange;
   const bool cancelling = exchange.progress.cancelled;
-  if (exchange.finished || (cancelling && std::chrono::steady_clock::now() - dialog.cancelledAt >
-                                              std::chrono::milliseconds(kCancelGraceMilliseconds))) {
+  if (exchange.finished ||
+      (cancelling && std::chrono::steady_clock::now() - dialog.cancelledAt >
+                         std::chrono::milliseconds(kCancelGraceMilliseconds))) {
     if (exchange.finished && exchange.end.kind == UpdateEnd::Kind::NotInstalled && !cancelling) {
       ShowFailure(window, dialog);
     } else {
@@ -261,7 +135,7 @@ HRESULT CALLBACK OnInstallDialog(HWND window, UINT note, WPARAM, LPARAM, LONG_PT
 
 UpdateEnd InstallWithWindow(const std::function<UpdateEnd(DownloadProgress&)>& install) {
   auto exchange = std::make_shared<InstallExchange>();
-  ++g_workersRunning;
+  ++UpdateWorkersRunning();
   std::thread worker([exchange, install] {
     // urlmon wants COM on the thread that downloads.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
@@ -272,7 +146,7 @@ UpdateEnd InstallWithWindow(const std::function<UpdateEnd(DownloadProgress&)>& i
     }
     if (SUCCEEDED(com)) CoUninitialize();
     exchange->finished = true;
-    --g_workersRunning;
+    --UpdateWorkersRunning();
   });
   InstallDialog dialog;
   dialog.exchange = exchange;
@@ -280,7 +154,8 @@ UpdateEnd InstallWithWindow(const std::function<UpdateEnd(DownloadProgress&)>& i
   const TASKDIALOG_BUTTON buttons[] = {{IDCANCEL, L"Cancel"}};
   TASKDIALOGCONFIG config{};
   config.cbSize = sizeof config;
-  config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_CALLBACK_TIMER | TDF_SHOW_MARQUEE_PROGRESS_BAR;
+  config.dwFlags =
+      TDF_ALLOW_DIALOG_CANCELLATION | TDF_CALLBACK_TIMER | TDF_SHOW_MARQUEE_PROGRESS_BAR;
   config.pszWindowTitle = L"Vantor Update";
   config.pszMainInstruction = L"Downloading the update";
   config.pszContent = dialog.sizes.c_str();
@@ -289,7 +164,8 @@ UpdateEnd InstallWithWindow(const std::function<UpdateEnd(DownloadProgress&)>& i
   config.pfCallback = &OnInstallDialog;
   config.lpCallbackData = reinterpret_cast<LONG_PTR>(&dialog);
   const TaskDialogCall taskDialog = TaskDialogFunction();
-  const bool shown = taskDialog != nullptr && SUCCEEDED(taskDialog(&config, nullptr, nullptr, nullptr));
+  const bool shown =
+      taskDialog != nullptr && SUCCEEDED(taskDialog(&config, nullptr, nullptr, nullptr));
   if (!shown || exchange->finished) {
     worker.join();
   } else {
@@ -297,8 +173,7 @@ UpdateEnd InstallWithWindow(const std::function<UpdateEnd(DownloadProgress&)>& i
     return {UpdateEnd::Kind::Cancelled, {}};
   }
   if (!shown && exchange->end.kind == UpdateEnd::Kind::NotInstalled) {
-    const std::wstring text = L"The update did not complete: " +
-                              Utf8ToWide(exchange->end.why) +
+    const std::wstring text = L"The update did not complete: " + Utf8ToWide(exchange->end.why) +
                               L".\n\nVantor starts with the current version.";
     ShowMessage(text.c_str(), L"Vantor Update", MB_ICONWARNING);
   }
