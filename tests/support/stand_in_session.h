@@ -155,6 +155,23 @@ class StandInSession {
 
   DWORD ProcessId() const { return process_.dwProcessId; }
 
+  // Reports the renderer unresponsive for a little over 10 s, every 2.6 s,
+  // and returns the question the program then asks; null when none came.
+  HWND RaiseStuckPageQuestion() {
+    for (int report = 0; report < 5; ++report) {
+      if (report > 0) Sleep(2600);
+      Send("process-failed 2");
+    }
+    for (int waited = 0; waited < 5000; waited += 50) {
+      HWND question = FindWindowW(L"#32770", L"The game is not responding");
+      DWORD owner = 0;
+      GetWindowThreadProcessId(question, &owner);
+      if (question != nullptr && owner == process_.dwProcessId) return question;
+      Sleep(50);
+    }
+    return nullptr;
+  }
+
   // The program's message box, read and answered with OK.
   Dialog AnswerMessageBox(int milliseconds = 20000) {
     const Dialog box = WaitForDialog(process_.dwProcessId, milliseconds);

@@ -203,15 +203,7 @@ TEST(CrashRecovery, ABrowserProcessFailureRecreatesTheWebViewInTheSameWindow) {
 TEST(CrashRecovery, ACrashWhileAskedClosesTheQuestionFirst) {
   StandInSession session;
   session.StartAndWaitForNavigation();
-  for (int report = 0; report < 5; ++report) {
-    if (report > 0) Sleep(2600);
-    session.Send("process-failed 2");
-  }
-  HWND question = nullptr;
-  for (int waited = 0; waited < 5000 && question == nullptr; waited += 50) {
-    question = FindWindowW(L"#32770", L"The game is not responding");
-    Sleep(50);
-  }
+  const HWND question = session.RaiseStuckPageQuestion();
   ASSERT_NE(question, nullptr) << session.Dump();
   session.Send("process-failed 1");
   Sleep(500);

@@ -458,15 +458,7 @@ TEST(StandInMouse, UnderTheStuckPageQuestionRawMovementReachesThePageOnce) {
   SetCursorPos(960, 540);
   session.Send("dom-content-loaded");
   session.Send(std::string("web-message ") + kGame + " startHook");
-  for (int report = 0; report < 5; ++report) {
-    if (report > 0) Pause(2600);
-    session.Send("process-failed 2");
-  }
-  HWND question = nullptr;
-  for (int waited = 0; waited < 5000 && question == nullptr; waited += 50) {
-    question = FindWindowW(L"#32770", L"The game is not responding");
-    Pause(50);
-  }
+  const HWND question = session.RaiseStuckPageQuestion();
   ASSERT_NE(question, nullptr) << session.Dump();
   EXPECT_EQ(GetWindow(question, GW_OWNER), session.MainWindow());
   Move(2, 1);  // released with the question: nothing
