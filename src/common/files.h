@@ -14,6 +14,8 @@ namespace vantor {
 // narrow form (ANSI code page on Windows) serves the update archive.
 std::wstring GetExecutableFolder();
 std::string GetExecutableFolderA();
+// The running executable's own full path; empty when it cannot be read.
+std::wstring GetExecutablePath();
 
 // The player's own folder for Vantor: %LOCALAPPDATA%\Vantor on Windows (the
 // XDG data folder elsewhere); empty when it cannot be resolved.

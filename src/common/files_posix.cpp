@@ -20,6 +20,12 @@ std::string GetExecutableFolderA() {
 
 std::wstring GetExecutableFolder() { return Utf8ToWide(GetExecutableFolderA()); }
 
+std::wstring GetExecutablePath() {
+  std::error_code error;
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::wstring() : Utf8ToWide(exe.string());
+}
+
 bool FileExists(const std::string& path) {
   FILE* file = std::fopen(path.c_str(), "r");
   if (file == nullptr) return false;

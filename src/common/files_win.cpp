@@ -42,9 +42,9 @@ String CutBeforeLastSeparator(const String& path) {
 
 }  // namespace
 
-std::wstring GetExecutableFolder() {
-  return CutBeforeLastSeparator(ModulePath<wchar_t>(GetModuleFileNameW));
-}
+std::wstring GetExecutablePath() { return ModulePath<wchar_t>(GetModuleFileNameW); }
+
+std::wstring GetExecutableFolder() { return CutBeforeLastSeparator(GetExecutablePath()); }
 
 std::string GetExecutableFolderA() {
   return CutBeforeLastSeparator(ModulePath<char>(GetModuleFileNameA));

@@ -63,17 +63,6 @@ std::wstring InstallLockName(const std::filesystem::path& folder) {
   return name;
 }
 
-std::wstring OwnModulePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) return path.substr(0, length);
-    if (path.size() >= 32768) return {};
-    path.resize(path.size() * 2);
-  }
-}
-
 }  // namespace
 
 void WindowsUpdaterPlatform::EndOtherProcessesNamed(const std::wstring& exeName) {
@@ -138,7 +127,7 @@ void WindowsUpdaterPlatform::UnlockInstallation() {
 
 bool WindowsUpdaterPlatform::HandOffToFinisher(const std::filesystem::path& folder) {
   const std::filesystem::path finisher = folder / kUpdateStagingName / kFinisherFileName;
-  const std::wstring own = OwnModulePath();
+  const std::wstring own = GetExecutablePath();
   if (own.empty() || !CopyFileW(own.c_str(), finisher.c_str(), FALSE)) {
     applog::Failure("Copying the program to finish the update", GetLastError(), "undoing it");
     return false;
