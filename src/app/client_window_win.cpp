@@ -40,11 +40,12 @@ constexpr wchar_t kStuckPageText[] =
 
 }  // namespace
 
-ClientWindow::ClientWindow(Config& config, std::wstring version)
+ClientWindow::ClientWindow(Config& config, std::wstring version, const WebViewLoader& loader)
     : config_(config),
       session_(config, std::move(version)),
       window_(*this),
-      webHost_(*this, [this](std::function<void()> task) { window_.Post(std::move(task)); }),
+      webHost_(loader, *this,
+               [this](std::function<void()> task) { window_.Post(std::move(task)); }),
       mouse_(config, *this) {}
 
 ClientWindow::~ClientWindow() {

@@ -15,7 +15,7 @@ namespace vantor {
 // session's commands. Everything runs on the UI thread.
 class ClientWindow final : private MainWindowEvents, private WebHostEvents, private MouseSink {
  public:
-  ClientWindow(Config& config, std::wstring version);
+  ClientWindow(Config& config, std::wstring version, const WebViewLoader& loader);
   ~ClientWindow() override;
   ClientWindow(const ClientWindow&) = delete;
   ClientWindow& operator=(const ClientWindow&) = delete;

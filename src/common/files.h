@@ -28,6 +28,8 @@ bool FileExists(const std::string& path);
 // Whether two file names (or relative paths) name the same file as Windows
 // compares them: ordinal, ignoring case. The same rule natively, for tests.
 bool SameFileName(std::wstring_view a, std::wstring_view b);
+// A name in the upper case that comparison uses.
+std::wstring FoldFileNameCase(std::wstring_view name);
 
 // Opens a new file for writing (replacing one of that name), binary; null on failure.
 std::FILE* CreateFileForWriting(const std::filesystem::path& file);

@@ -68,6 +68,12 @@ wchar_t NameUpper(wchar_t c) {
 
 }  // namespace
 
+std::wstring FoldFileNameCase(std::wstring_view name) {
+  std::wstring folded(name);
+  for (wchar_t& c : folded) c = NameUpper(c);
+  return folded;
+}
+
 bool SameFileName(std::wstring_view a, std::wstring_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {

@@ -64,6 +64,12 @@ bool FileExists(const std::string& path) {
   return true;
 }
 
+std::wstring FoldFileNameCase(std::wstring_view name) {
+  std::wstring folded(name);
+  if (!folded.empty()) CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+  return folded;
+}
+
 bool SameFileName(std::wstring_view a, std::wstring_view b) {
   return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
                               static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;

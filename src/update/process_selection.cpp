@@ -9,7 +9,8 @@ std::vector<std::uint32_t> ProcessesToEnd(const std::vector<RunningProcess>& run
                                           const std::wstring& exeName, std::uint32_t selfId) {
   std::vector<std::uint32_t> ids;
   for (const RunningProcess& process : running) {
-    if (process.exeName == exeName && process.id != selfId) ids.push_back(process.id);
+    // As Windows compares names: a copy started as "vantor.exe" is one too.
+    if (SameFileName(process.exeName, exeName) && process.id != selfId) ids.push_back(process.id);
   }
   return ids;
 }

@@ -12,8 +12,8 @@ struct RunningProcess {
   std::wstring exeName;  // the bare file name, as the process snapshot gives it
 };
 
-// The processes to end: exactly this file name (whole, case-sensitive), never
-// the current process.
+// The processes to end: this file name (whole, in any case), never the
+// current process.
 std::vector<std::uint32_t> ProcessesToEnd(const std::vector<RunningProcess>& running,
                                           const std::wstring& exeName, std::uint32_t selfId);
 

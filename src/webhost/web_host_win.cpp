@@ -46,8 +46,7 @@ void WebHost::CreateEnvironment() {
         if (closed_ || generation != generation_) return S_OK;
         return OnEnvironmentCreated(result, created);
       });
-  const HRESULT result = CreateCoreWebView2EnvironmentWithOptions(nullptr, userDataFolder_.c_str(),
-                                                                  nullptr, handler.Get());
+  const HRESULT result = loader_.CreateEnvironment(userDataFolder_.c_str(), handler.Get());
   if (FAILED(result)) {
     OnStartFailed(StartStep::Environment, result, environmentAttempts_,
                   &WebHost::CreateEnvironment);

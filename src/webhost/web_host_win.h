@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "webhost/recovery.h"
+#include "webhost/webview2_loader_win.h"
 #include "webhost/webview2_win.h"
 
 namespace vantor {
@@ -43,7 +44,8 @@ class WebHost {
  public:
   // `post` runs work later on the UI thread, outside any WebView2 callback.
   using Post = std::function<void(std::function<void()>)>;
-  WebHost(WebHostEvents& events, Post post) : events_(events), post_(std::move(post)) {}
+  WebHost(const WebViewLoader& loader, WebHostEvents& events, Post post)
+      : loader_(loader), events_(events), post_(std::move(post)) {}
   ~WebHost() { Close(); }
   WebHost(const WebHost&) = delete;
   WebHost& operator=(const WebHost&) = delete;
@@ -90,6 +92,7 @@ class WebHost {
   void AskAboutStuckPage();
   void Recreate();
 
+  const WebViewLoader& loader_;
   WebHostEvents& events_;
   Post post_;
   unsigned generation_ = 0;  // completions of an abandoned start are ignored

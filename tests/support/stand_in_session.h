@@ -63,16 +63,18 @@ class StandInSession {
   StandInSession(const StandInSession&) = delete;
   StandInSession& operator=(const StandInSession&) = delete;
 
-  // Starts Vantor.exe with the stand-in's switches in its environment.
-  void Start() {
+  // Starts Vantor.exe with the stand-in's switches in its environment, in
+  // its own folder or in `workingFolder`.
+  void Start(const std::filesystem::path& workingFolder = {}) {
     SetEnvironmentVariableW(L"VANTOR_STAND_IN_RECORD", RecordPath().c_str());
     SetEnvironmentVariableA("VANTOR_STAND_IN_OPTIONS", setup_.options.c_str());
     const std::wstring program = (folder_.path() / L"Vantor.exe").wstring();
     std::wstring commandLine = L"\"" + program + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    const std::filesystem::path working = workingFolder.empty() ? folder_.path() : workingFolder;
     ASSERT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                               nullptr, folder_.path().wstring().c_str(), &startup, &process_));
+                               nullptr, working.c_str(), &startup, &process_));
     SetEnvironmentVariableW(L"VANTOR_STAND_IN_RECORD", nullptr);
     SetEnvironmentVariableW(L"VANTOR_STAND_IN_OPTIONS", nullptr);
   }
