@@ -33,9 +33,11 @@ class ComApartment {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   // A copy of the program in staging, finishing an update.
   if (const auto request = vantor::ReadFinishRequest(commandLine ? commandLine : L"")) {
-    return vantor::RunFinisher(*request, [] {
-      vantor::ShowMessage(vantor::kUpdateIncompleteText, vantor::kUpdateIncompleteCaption,
-                          vantor::kWarningStyle);
+    return vantor::RunFinisher(*request, [](vantor::InstallRecovery::Outcome outcome) {
+      vantor::ShowMessage(outcome == vantor::InstallRecovery::Outcome::Undone
+                              ? vantor::kUpdateUndoneText
+                              : vantor::kUpdateIncompleteText,
+                          vantor::kUpdateIncompleteCaption, vantor::kWarningStyle);
     });
   }
   vantor::OpenProgramLog();

@@ -38,8 +38,11 @@ void ApplyBlurFix(StartupPlatform& platform, const Config& config) {
 
 int RunStartup(StartupPlatform& platform, std::wstring_view arguments) {
   platform.CreateUpdater();
+  if (platform.AnotherStartIsUpdating()) return 0;
   if (platform.LastUpdateIncomplete()) {
     platform.ShowMessage(kUpdateIncompleteText, kUpdateIncompleteCaption, kWarningStyle);
+  } else if (platform.LastUpdateUndone()) {
+    platform.ShowMessage(kUpdateUndoneText, kUpdateIncompleteCaption, kWarningStyle);
   }
   OfferUpdate(platform);
 
@@ -48,6 +51,12 @@ int RunStartup(StartupPlatform& platform, std::wstring_view arguments) {
     platform.ShowMessage(config.ProblemMessage(), kSettingsCaption, kWarningStyle);
   }
   platform.SetBrowserLaunchOptions(arguments, config);
+
+  // Not the runtime's installer: the runtime is not what is missing.
+  if (!platform.LoadWebViewLoader()) {
+    platform.ShowMessage(kLoaderMissingText, kLoaderMissingCaption, kWarningStyle);
+    return kLoaderMissingExitCode;
+  }
 
   if (!EnsureWebViewRuntime(platform)) {
     platform.ShowMessage(kInstallFailed, kInstallFailed, kWarningStyle);

@@ -26,6 +26,10 @@ class StartupPlatform {
   virtual void DestroyUpdater() = 0;
   // The updater set aside an interrupted update it could not repair.
   virtual bool LastUpdateIncomplete() = 0;
+  // A start undid an accepted update that could not be finished.
+  virtual bool LastUpdateUndone() = 0;
+  // Another start is putting an update in place; it starts the game when done.
+  virtual bool AnotherStartIsUpdating() = 0;
 
   // A message box with no owner window; returns the button pressed.
   virtual int ShowMessage(const std::wstring& text, const std::wstring& caption,
@@ -35,6 +39,9 @@ class StartupPlatform {
   virtual Config& LoadConfig() = 0;
   virtual void SetBrowserLaunchOptions(std::wstring_view arguments, const Config& config) = 0;
 
+  // Loads WebView2Loader.dll from the program's folder; false when it is
+  // missing or damaged (the reason is logged).
+  virtual bool LoadWebViewLoader() = 0;
   // GetAvailableCoreWebView2BrowserVersionString: true when a version came back.
   virtual bool WebViewRuntimeInstalled() = 0;
   virtual std::wstring ExecutableFolder() = 0;
@@ -60,8 +67,15 @@ inline constexpr wchar_t kUpdateIncompleteText[] =
     L"The last update of Vantor did not complete.\n\nAccept the next update when Vantor offers "
     L"it, or reinstall Vantor.";
 inline constexpr wchar_t kUpdateIncompleteCaption[] = L"Vantor Update";
+inline constexpr wchar_t kUpdateUndoneText[] =
+    L"The update of Vantor could not be put in place, so the previous version was put back.\n\n"
+    L"Vantor offers the update again at its next start.";
 inline constexpr wchar_t kInstallerName[] = L"MicrosoftEdgeWebview2Setup.exe";
 inline constexpr wchar_t kInstallFailed[] = L"Failed to install webview";
+inline constexpr wchar_t kLoaderMissingText[] =
+    L"WebView2Loader.dll is missing or damaged. Reinstall Vantor.";
+inline constexpr wchar_t kLoaderMissingCaption[] = L"Vantor";
+inline constexpr int kLoaderMissingExitCode = 4;
 inline constexpr wchar_t kSettingsCaption[] = L"Vantor settings";
 inline constexpr int kPerMonitorDpiAware = 2;  // PROCESS_PER_MONITOR_DPI_AWARE
 

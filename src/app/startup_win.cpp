@@ -23,8 +23,7 @@ void OpenProgramLog() {
 }
 
 void WindowsStartup::CreateUpdater() {
-  updater_ =
-      std::make_shared<UpdaterParts>(std::filesystem::path(GetExecutableFolder()), server_);
+  updater_ = std::make_shared<UpdaterParts>(std::filesystem::path(GetExecutableFolder()), server_);
 }
 
 bool WindowsStartup::CheckForUpdate() {
@@ -39,9 +38,8 @@ bool WindowsStartup::CheckForUpdate() {
 
 void WindowsStartup::InstallUpdate() {
   const std::shared_ptr<UpdaterParts> parts = updater_;
-  InstallWithWindow([parts](DownloadProgress& progress) {
-    return parts->updater.InstallUpdate(progress);
-  });
+  InstallWithWindow(
+      [parts](DownloadProgress& progress) { return parts->updater.InstallUpdate(progress); });
 }
 
 std::string WindowsStartup::UpdaterVersion() { return updater_->updater.version; }
@@ -49,6 +47,10 @@ std::string WindowsStartup::UpdaterVersion() { return updater_->updater.version;
 void WindowsStartup::DestroyUpdater() { updater_.reset(); }
 
 bool WindowsStartup::LastUpdateIncomplete() { return updater_->updater.lastUpdateIncomplete; }
+
+bool WindowsStartup::LastUpdateUndone() { return updater_->updater.lastUpdateUndone; }
+
+bool WindowsStartup::AnotherStartIsUpdating() { return updater_->updater.anotherStartIsUpdating; }
 
 int WindowsStartup::ShowMessage(const std::wstring& text, const std::wstring& caption,
                                 unsigned style) {
@@ -63,9 +65,19 @@ void WindowsStartup::SetBrowserLaunchOptions(std::wstring_view arguments, const 
   vantor::SetBrowserLaunchOptions(arguments, config);
 }
 
+bool WindowsStartup::LoadWebViewLoader() {
+  HRESULT error = S_OK;
+  loader_ = WebViewLoader::Load(GetExecutableFolder(), error);
+  if (!loader_) {
+    Succeeded(error, "Loading WebView2Loader.dll from the program's folder",
+              "telling the player to reinstall and ending");
+  }
+  return loader_ != nullptr;
+}
+
 bool WindowsStartup::WebViewRuntimeInstalled() {
   CoTaskString versionText;
-  const HRESULT result = GetAvailableCoreWebView2BrowserVersionString(nullptr, versionText.Put());
+  const HRESULT result = loader_->InstalledRuntimeVersion(versionText.Put());
   if (versionText.Empty()) {
     Succeeded(FAILED(result) ? result : E_POINTER, "Finding the WebView2 Runtime",
               "running its installer");
@@ -110,7 +122,7 @@ void WindowsStartup::SetProcessDPIAware() {
 }
 
 void WindowsStartup::CreateClientWindow(Config& config, std::wstring version) {
-  window_ = std::make_unique<ClientWindow>(config, std::move(version));
+  window_ = std::make_unique<ClientWindow>(config, std::move(version), *loader_);
 }
 
 int WindowsStartup::RunClientWindow() {

@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "update/updater.h"
 #include "update/updater_platform_win.h"
+#include "webhost/webview2_loader_win.h"
 
 namespace vantor {
 
@@ -22,9 +23,12 @@ class WindowsStartup final : public StartupPlatform {
   std::string UpdaterVersion() override;
   void DestroyUpdater() override;
   bool LastUpdateIncomplete() override;
+  bool LastUpdateUndone() override;
+  bool AnotherStartIsUpdating() override;
   int ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override;
   Config& LoadConfig() override;
   void SetBrowserLaunchOptions(std::wstring_view arguments, const Config& config) override;
+  bool LoadWebViewLoader() override;
   bool WebViewRuntimeInstalled() override;
   std::wstring ExecutableFolder() override;
   void RunAndWait(const std::wstring& program) override;
@@ -43,6 +47,7 @@ class WindowsStartup final : public StartupPlatform {
   };
   UpdateServer server_;
   std::shared_ptr<UpdaterParts> updater_;
+  std::unique_ptr<WebViewLoader> loader_;
   std::unique_ptr<ClientWindow> window_;
 };
 

@@ -15,8 +15,6 @@ namespace vantor {
 
 namespace {
 
-constexpr int kStartWithoutUpdating = 100;
-
 // What the check's worker hands back. Shared, because the worker outlives
 // the wait when the player does not wait for it.
 struct CheckExchange {
@@ -31,25 +29,33 @@ struct CheckExchange {
 
 struct CheckDialog {
   std::shared_ptr<CheckExchange> exchange;
+  std::chrono::steady_clock::time_point started;
   CheckWait wait;
   bool answerDecided = false;  // else the player did
 };
 
-HRESULT CALLBACK OnCheckDialog(HWND window, UINT note, WPARAM wParam, LPARAM, LONG_PTR data) {
+int MillisecondsSince(std::chrono::steady_clock::time_point start) {
+  return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                              std::chrono::steady_clock::now() - start)
+                              .count());
+}
+
+HRESULT CALLBACK OnCheckDialog(HWND window, UINT note, WPARAM, LPARAM, LONG_PTR data) {
   auto& dialog = *reinterpret_cast<CheckDialog*>(data);
   switch (note) {
     case TDN_CREATED:
       SetProgramIcon(window);
       return S_OK;
     case TDN_TIMER:
+      // The answer closes the window, once it has been up long enough not to flicker.
       if (WaitForSingleObject(dialog.exchange->answered, 0) == WAIT_OBJECT_0 &&
-          dialog.wait.Answered() == CheckWait::Step::UseAnswer) {
+          dialog.wait.Answered(MillisecondsSince(dialog.started)) == CheckWait::Step::UseAnswer) {
         dialog.answerDecided = true;
-        SendMessageW(window, TDM_CLICK_BUTTON, IDCANCEL, 0);  // closes the window
+        SendMessageW(window, TDM_CLICK_BUTTON, IDCANCEL, 0);
       }
       return S_OK;
     case TDN_BUTTON_CLICKED:
-      (void)wParam;  // the button, or closing the window: both start without updating
+      // The button, Esc or the close box: all start without updating.
       dialog.wait.Pressed();
       return S_OK;
     default:
@@ -59,7 +65,8 @@ HRESULT CALLBACK OnCheckDialog(HWND window, UINT note, WPARAM wParam, LPARAM, LO
 
 // Shows "Checking for updates…" until the answer or the player decides.
 void ShowCheckWindow(TaskDialogCall taskDialog, CheckDialog& dialog) {
-  const TASKDIALOG_BUTTON buttons[] = {{kStartWithoutUpdating, L"&Start without updating"}};
+  // IDCANCEL, so that Esc and the close box press it everywhere.
+  const TASKDIALOG_BUTTON buttons[] = {{IDCANCEL, L"&Start without updating"}};
   TASKDIALOGCONFIG config{};
   config.cbSize = sizeof config;
   config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_CALLBACK_TIMER;
@@ -70,7 +77,7 @@ void ShowCheckWindow(TaskDialogCall taskDialog, CheckDialog& dialog) {
   config.pfCallback = &OnCheckDialog;
   config.lpCallbackData = reinterpret_cast<LONG_PTR>(&dialog);
   if (FAILED(taskDialog(&config, nullptr, nullptr, nullptr))) {
-    dialog.answerDecided = dialog.wait.Answered() == CheckWait::Step::UseAnswer;
+    dialog.answerDecided = true;  // no window after all: wait for the answer
   }
 }
 
@@ -101,13 +108,11 @@ std::optional<UpdateCheckOutcome> CheckWithWindow(const UpdateServer& server,
     --UpdateWorkersRunning();  // no thread: ask here, without a window
     return AskUpdateServer(server, version);
   }
-  CheckDialog dialog{exchange, {}, true};
+  CheckDialog dialog{exchange, started, {}, true};
   if (WaitForSingleObject(exchange->answered, CheckWait::kShowAfterMilliseconds) != WAIT_OBJECT_0) {
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - started);
     const TaskDialogCall taskDialog = TaskDialogFunction();
     if (taskDialog != nullptr &&
-        dialog.wait.TimePassed(static_cast<int>(elapsed.count())) == CheckWait::Step::ShowWindow) {
+        dialog.wait.TimePassed(MillisecondsSince(started)) == CheckWait::Step::ShowWindow) {
       dialog.answerDecided = false;
       ShowCheckWindow(taskDialog, dialog);
     }

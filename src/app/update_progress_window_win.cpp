@@ -25,8 +25,26 @@ constexpr int kCancelGraceMilliseconds = 1500;
 struct InstallExchange {
   DownloadProgress progress;
   std::atomic<bool> finished{false};
-  UpdateEnd end;  // written before `finished`
+  UpdateEnd end;                      // written before `finished`
+  std::atomic<HWND> window{nullptr};  // while the window is up
 };
+
+constexpr wchar_t kInstalling[] = L"Installing the update";
+
+// Cancel no longer applies: said in the window, from any thread.
+void ShowInstalling(HWND window, bool fromAnotherThread) {
+  const auto send = [&](UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!fromAnotherThread) {
+      SendMessageW(window, message, wParam, lParam);
+      return;
+    }
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 1000, &ignored);
+  };
+  send(TDM_ENABLE_BUTTON, IDCANCEL, FALSE);
+  send(TDM_SET_ELEMENT_TEXT, TDE_MAIN_INSTRUCTION, reinterpret_cast<LPARAM>(kInstalling));
+  send(TDM_SET_PROGRESS_BAR_POS, 100, 0);
+}
 
 struct InstallDialog {
   std::shared_ptr<InstallExchange> exchange;
@@ -68,7 +86,7 @@ void ShowFailure(HWND window, InstallDialog& dialog) {
 
 void ShowProgress(HWND window, InstallDialog& dialog) {
   InstallExchange& exchange = *dialog.exchange;
-  const bool cancelling = exchange.progress.cancelled;
+  const bool cancelling = exchange.progress.Cancelled();
   if (exchange.finished ||
       (cancelling && std::chrono::steady_clock::now() - dialog.cancelledAt >
                          std::chrono::milliseconds(kCancelGraceMilliseconds))) {
@@ -79,12 +97,10 @@ void ShowProgress(HWND window, InstallDialog& dialog) {
     }
     return;
   }
-  if (exchange.progress.installing) {
+  if (exchange.progress.Installing()) {
     if (!dialog.installingShown) {
       dialog.installingShown = true;
-      SetText(window, TDE_MAIN_INSTRUCTION, L"Installing the update");
-      SendMessageW(window, TDM_ENABLE_BUTTON, IDCANCEL, FALSE);
-      SendMessageW(window, TDM_SET_PROGRESS_BAR_POS, 100, 0);
+      ShowInstalling(window, false);
     }
     return;
   }
@@ -97,7 +113,9 @@ void ShowProgress(HWND window, InstallDialog& dialog) {
   if (view.determinate) SendMessageW(window, TDM_SET_PROGRESS_BAR_POS, view.percent, 0);
   if (view.sizes != dialog.sizes) {
     dialog.sizes = view.sizes;
-    SetText(window, TDE_CONTENT, dialog.sizes.c_str());
+    // In place: the window keeps its layout and the buttons stay put.
+    SendMessageW(window, TDM_UPDATE_ELEMENT_TEXT, TDE_CONTENT,
+                 reinterpret_cast<LPARAM>(dialog.sizes.c_str()));
   }
 }
 
@@ -108,16 +126,27 @@ HRESULT CALLBACK OnInstallDialog(HWND window, UINT note, WPARAM, LPARAM, LONG_PT
       case TDN_CREATED:
         SetProgramIcon(window);
         SendMessageW(window, TDM_SET_PROGRESS_BAR_MARQUEE, TRUE, 0);
+        dialog.exchange->window = window;
+        return S_OK;
+      case TDN_DESTROYED:
+        dialog.exchange->window = nullptr;
         return S_OK;
       case TDN_TIMER:
         if (!dialog.failureShown) ShowProgress(window, dialog);
         return S_OK;
       case TDN_BUTTON_CLICKED: {
         InstallExchange& exchange = *dialog.exchange;
-        if (dialog.failureShown || exchange.finished || exchange.progress.cancelled) return S_OK;
-        if (exchange.progress.installing) return S_FALSE;  // files are moving: not now
-        // Cancel, or closing the window: the download stops at its next bytes.
-        exchange.progress.cancelled = true;
+        if (dialog.failureShown || exchange.finished || exchange.progress.Cancelled()) return S_OK;
+        // Cancel, Esc or the close box. Once installing began, files are
+        // moving: refused, and the window says so.
+        if (!exchange.progress.Cancel()) {
+          if (!dialog.installingShown) {
+            dialog.installingShown = true;
+            ShowInstalling(window, false);
+          }
+          return S_FALSE;
+        }
+        // The download stops at its next bytes; nothing is installed.
         dialog.cancelledAt = std::chrono::steady_clock::now();
         SetText(window, TDE_MAIN_INSTRUCTION, L"Cancelling the download");
         SendMessageW(window, TDM_ENABLE_BUTTON, IDCANCEL, FALSE);
@@ -135,6 +164,11 @@ HRESULT CALLBACK OnInstallDialog(HWND window, UINT note, WPARAM, LPARAM, LONG_PT
 
 UpdateEnd InstallWithWindow(const std::function<UpdateEnd(DownloadProgress&)>& install) {
   auto exchange = std::make_shared<InstallExchange>();
+  // Before the first file changes, the window shows that Cancel is over.
+  InstallExchange* shared = exchange.get();
+  exchange->progress.onInstalling = [shared] {
+    if (HWND window = shared->window) ShowInstalling(window, true);
+  };
   ++UpdateWorkersRunning();
   std::thread worker([exchange, install] {
     // urlmon wants COM on the thread that downloads.

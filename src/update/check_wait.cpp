@@ -2,17 +2,25 @@
 
 namespace vantor {
 
-CheckWait::Step CheckWait::TimePassed(int millisecondsSinceCheckStarted) {
+CheckWait::Step CheckWait::UseAnswerOnceShownLongEnough(int milliseconds) {
+  if (shown_ && milliseconds - shownAt_ < kShownAtLeastMilliseconds) return Step::Wait;
+  decided_ = true;
+  return Step::UseAnswer;
+}
+
+CheckWait::Step CheckWait::TimePassed(int milliseconds) {
   if (decided_) return Step::Ignore;
-  if (shown_ || millisecondsSinceCheckStarted < kShowAfterMilliseconds) return Step::Wait;
+  if (answered_) return UseAnswerOnceShownLongEnough(milliseconds);
+  if (shown_ || milliseconds < kShowAfterMilliseconds) return Step::Wait;
   shown_ = true;
+  shownAt_ = milliseconds;
   return Step::ShowWindow;
 }
 
-CheckWait::Step CheckWait::Answered() {
+CheckWait::Step CheckWait::Answered(int milliseconds) {
   if (decided_) return Step::Ignore;
-  decided_ = true;
-  return Step::UseAnswer;
+  answered_ = true;
+  return UseAnswerOnceShownLongEnough(milliseconds);
 }
 
 CheckWait::Step CheckWait::Pressed() {

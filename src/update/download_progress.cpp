@@ -20,6 +20,12 @@ std::wstring SizeText(std::uint64_t bytes) {
   return text;
 }
 
+std::uint64_t Widen32(std::uint64_t previous, std::uint32_t reported) {
+  std::uint64_t widened = (previous & ~std::uint64_t{0xFFFFFFFF}) | reported;
+  if (widened < previous) widened += std::uint64_t{1} << 32;
+  return widened;
+}
+
 ProgressView DescribeProgress(std::uint64_t received, std::uint64_t total) {
   ProgressView view;
   view.determinate = total > 0;

@@ -53,7 +53,7 @@ class FinisherFiles final : public InstallFiles {
 
 }  // namespace
 
-int RunFinisher(const FinishRequest& request, void (*tellPlayer)()) {
+int RunFinisher(const FinishRequest& request, void (*tellPlayer)(InstallRecovery::Outcome)) {
   const fs::path self = fs::path(GetExecutableFolder()) / kFinisherFileName;
   const fs::path folder = self.parent_path().parent_path();
   applog::Open({folder});
@@ -70,12 +70,18 @@ int RunFinisher(const FinishRequest& request, void (*tellPlayer)()) {
   FinisherFiles files(self);
   const InstallRecovery recovery = RecoverInterruptedInstall(folder, files);
   for (const std::string& line : recovery.log) applog::Write(line);
-  if (recovery.outcome == InstallRecovery::Outcome::SetAside) tellPlayer();
-  if (!StartProgram(folder / kProgramFileName, request.programArguments)) {
+  if (recovery.outcome == InstallRecovery::Outcome::SetAside ||
+      recovery.outcome == InstallRecovery::Outcome::Undone) {
+    tellPlayer(recovery.outcome);
+  }
+  // Let go before the program starts, so that its start finds the folder
+  // free (it waits a moment for this process to end).
+  platform.UnlockInstallation();
+  if (!StartProgram(folder / kProgramFileName, request.programArguments, folder)) {
     applog::Failure("Starting the updated program", GetLastError(), "the player starts it");
   }
   applog::Write("Vantor ending with code 0");
-  ExitProcess(0);  // the lock goes with the process, after the program started
+  ExitProcess(0);
 }
 
 }  // namespace vantor

@@ -36,6 +36,15 @@ std::optional<FileContent> ContentFromJson(const nlohmann::json& json) {
   return content;
 }
 
+// The starts that took a journal up. A count that is not a small whole
+// number (negative, huge, a fraction, a text) was not written by a start:
+// it counts as used up, so that no start hands off or loops on it.
+int RecoveriesFromJson(const nlohmann::json& json) {
+  if (!json.is_number_unsigned()) return kMaxJournalRecoveries;
+  const auto count = json.get<std::uint64_t>();
+  return count < kMaxJournalRecoveries ? static_cast<int>(count) : kMaxJournalRecoveries;
+}
+
 }  // namespace
 
 std::optional<FileContent> ContentOf(const fs::path& file) {
@@ -78,7 +87,8 @@ bool IsUpdaterOwnName(std::string_view relativeUtf8) {
   if (!relative) return false;
   const std::wstring first = FirstSegment(*relative);
   // "update.journal" covers its temporary file and the set-aside one too.
-  for (const char* own : {kUpdateArchiveName, kUpdateStagingName}) {
+  for (const char* own :
+       {kUpdateArchiveName, kUpdateStagingName, kPartialDownloadName, kKeptListName}) {
     if (SameFileName(first, Utf8ToWide(own))) return true;
   }
   if (StartsWithName(first, Utf8ToWide(kUpdateJournalName))) return true;
@@ -132,11 +142,10 @@ std::string FormatJournal(const Journal& journal) {
 std::optional<Journal> ParseJournal(std::string_view text, const fs::path& folder) {
   const auto json = nlohmann::json::parse(text, nullptr, false);
   if (!json.is_object() || !json.value("files", nlohmann::json()).is_array() ||
-      !json.value("placed", nlohmann::json()).is_boolean() ||
-      !json.value("recoveries", nlohmann::json()).is_number_unsigned()) {
+      !json.value("placed", nlohmann::json()).is_boolean() || !json.contains("recoveries")) {
     return std::nullopt;
   }
-  Journal journal{{}, json["placed"].get<bool>(), json["recoveries"].get<int>()};
+  Journal journal{{}, json["placed"].get<bool>(), RecoveriesFromJson(json["recoveries"])};
   std::vector<SwapItem>& items = journal.items;
   for (const auto& file : json["files"]) {
     if (!file.is_object() || !file.value("target", nlohmann::json()).is_string() ||

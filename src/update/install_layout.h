@@ -11,6 +11,11 @@ namespace vantor {
 
 // The names the updater itself uses in the program's folder.
 inline constexpr char kUpdateArchiveName[] = "update.zip";
+// What the transfer writes until the archive counts.
+inline constexpr char kPartialDownloadName[] = "update.download";
+// The kept copies a finished update left in the folder itself, a name a
+// line, for the next start's clean-up: only what is listed there goes.
+inline constexpr char kKeptListName[] = "update.kept";
 inline constexpr char kUpdateStagingName[] = "update.staging";  // new files wait here
 inline constexpr char kUpdateJournalName[] = "update.journal";  // present while files move
 inline constexpr char kSetAsideJournalName[] = "update.journal.failed";
@@ -68,6 +73,8 @@ SwapItem MakeSwapItem(const std::filesystem::path& folder, std::string name,
 // content; once every new file is in place it says so, and only then may the
 // kept copies go. `recoveries` counts the starts that took it up, so that
 // none is repeated without end. JSON, names relative.
+// Starts that may take one journal up before it is set aside.
+inline constexpr int kMaxJournalRecoveries = 3;
 struct Journal {
   std::vector<SwapItem> items;
   bool placed = false;

@@ -2,6 +2,7 @@
 
 #include "common/files.h"
 #include "common/text.h"
+#include "update/leftovers.h"
 
 namespace vantor {
 
@@ -146,15 +147,20 @@ void FinishPlaced(Journal journal, const fs::path& folder, InstallFiles& files, 
     }
   }
   // Kept copies in the folder itself stay until the clean-up at the next
-  // start; one in a sub-folder only this journal names, so the journal stays
-  // until that copy is gone.
+  // start, which removes only what "update.kept" lists, so they are listed
+  // before the journal that names them goes; one in a sub-folder only this
+  // journal names, so the journal stays until that copy is gone.
   bool keepJournal = false;
+  std::vector<std::string> keptHere;
   for (const SwapItem& item : journal.items) {
-    if (item.replaces && item.kept.parent_path() != folder && Exists(item.kept) &&
-        !files.Remove(item.kept)) {
+    if (!item.replaces || !Exists(item.kept)) continue;
+    if (item.kept.parent_path() == folder) {
+      keptHere.push_back(item.name + kKeptCopySuffix);
+    } else if (!files.Remove(item.kept)) {
       keepJournal = true;
     }
   }
+  if (!keptHere.empty() && !RecordKeptCopies(folder, keptHere, files)) keepJournal = true;
   if (keepJournal || !files.RemoveFolder(folder / kUpdateStagingName) ||
       !files.Remove(journalPath)) {
     run.log.push_back("update: the next start finishes removing what the update left");
@@ -163,6 +169,15 @@ void FinishPlaced(Journal journal, const fs::path& folder, InstallFiles& files, 
 
 void FinishRolledBack(const std::vector<SwapItem>& items, const fs::path& folder,
                       InstallFiles& files, SwapRun& run) {
+  // Listed before the journal goes, so that a copy this cannot remove now
+  // is still the clean-up's to remove, and no other ".old" ever is.
+  std::vector<std::string> keptHere;
+  for (const SwapItem& item : items) {
+    if (item.replaces && item.kept.parent_path() == folder && Exists(item.kept)) {
+      keptHere.push_back(item.name + kKeptCopySuffix);
+    }
+  }
+  if (!keptHere.empty()) RecordKeptCopies(folder, keptHere, files);
   if (!files.Remove(folder / kUpdateJournalName)) {
     run.log.push_back("update: update.journal cannot be removed; the next start tries again");
     return;

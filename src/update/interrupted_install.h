@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "update/install_files.h"
+#include "update/install_layout.h"
 
 namespace vantor {
 
@@ -27,8 +28,7 @@ struct RecoveryFacts {
 };
 RecoveryStep DecideRecovery(const RecoveryFacts& facts);
 
-// Starts that may take one journal up before it is set aside.
-inline constexpr int kMaxRecoveries = 3;
+inline constexpr int kMaxRecoveries = kMaxJournalRecoveries;
 
 struct InstallRecovery {
   enum class Outcome { Nothing, Finished, Undone, HandOff, Pending, SetAside };

@@ -6,6 +6,9 @@
 
 namespace vantor {
 
+// The update check's User-Agent, as the server has always seen it.
+inline constexpr char kUpdateCheckUserAgent[] = "cpp-httplib/0.9";
+
 // "/v2/index.php?v=" followed by the running version.
 std::string UpdateRequestPath(std::string_view version);
 

@@ -19,22 +19,30 @@ class UpdaterPlatform {
   // waits briefly for each to go so that its files unlock.
   virtual void EndOtherProcessesNamed(const std::wstring& exeName) = 0;
   // Downloads the URL to the file, replacing it, and says what the server
-  // answered; reports its progress as bytes arrive and stops soon after
-  // `progress.cancelled` is set.
+  // answered; reports its progress as bytes arrive and stops soon after the
+  // player cancelled.
   virtual DownloadResult Download(const std::string& url, const std::filesystem::path& file,
                                   DownloadProgress& progress) = 0;
   // Starts the program with this process's whole command line, then ends this
   // process with exit code 0. Returns only in tests (and the caller goes on).
   virtual void Restart(const std::filesystem::path& program) = 0;
-  // Takes the lock that every process changing the program's folder holds,
-  // waiting a bounded time for another to let it go; true when it had to
-  // wait. Let go of at UnlockInstallation or when the process ends.
-  // By default nothing else changes the folder (the tests).
-  virtual bool LockInstallation(const std::filesystem::path& folder) {
+  // The lock that every process changing the program's folder holds, let go
+  // of at UnlockInstallation or when the process ends. TryLockInstallation
+  // takes it only when it is free at once; LockInstallation waits a bounded
+  // time for another to let it go. By default nothing else changes the
+  // folder (the tests).
+  virtual bool TryLockInstallation(const std::filesystem::path& folder) {
+    (void)folder;
+    return true;
+  }
+  virtual void LockInstallation(const std::filesystem::path& folder) { (void)folder; }
+  virtual void UnlockInstallation() {}
+  // Whether the copy of the program that finishes an update in this folder
+  // still runs (it may not hold the lock yet, or no longer).
+  virtual bool FinisherRunning(const std::filesystem::path& folder) {
     (void)folder;
     return false;
   }
-  virtual void UnlockInstallation() {}
   // Starts a copy of this program from the staging folder that waits for
   // this process to end, finishes the update there (the program file among
   // it) and starts the program; then ends this process with exit code 0.
@@ -64,11 +72,12 @@ struct UpdateEnd {
   std::string why;  // for the player, when not installed
 };
 
-// The self-updater, alive only through start-up. Constructing it waits for
-// an installation another start is running, ends other copies of the
-// program, finishes or undoes an update that a crash broke off (handing the
-// program file to a process that does not run from it) and clears what an
-// earlier update left behind.
+// The self-updater, alive only through start-up. Constructing it steps
+// aside when another start is putting an update in place (that one starts
+// the game when done); otherwise it ends other copies of the program,
+// finishes or undoes an update that a crash broke off (handing the program
+// file to a process that does not run from it) and clears what an earlier
+// update left behind.
 class Updater {
  public:
   Updater(UpdaterPlatform& platform, std::filesystem::path programFolder, UpdateServer server = {});
@@ -96,10 +105,19 @@ class Updater {
   // An interrupted update could be neither finished nor undone and was set
   // aside: the player is told, and the next update repairs the folder.
   bool lastUpdateIncomplete = false;
+  // An accepted update could not be finished and the old release was put back.
+  bool lastUpdateUndone = false;
+  // Another start holds the folder while it puts an update in place: this
+  // start touched nothing and ends.
+  bool anotherStartIsUpdating = false;
 
  private:
   std::string RefuseDownload(const DownloadResult& result) const;
   UpdateEnd DownloadAndInstall(DownloadProgress& progress);
+  UpdateEnd Cancelled(const std::filesystem::path& download);
+  // True when this start may work in the folder; false when another start
+  // or a finisher is putting an update in place.
+  bool TakeFolder();
   // True only when the finisher took over (in tests: the process ends).
   bool Recover();
 

@@ -11,8 +11,10 @@
 
 #include "common/files.h"
 #include "common/log.h"
+#include "common/text.h"
 #include "update/finish_request.h"
 #include "update/install_layout.h"
+#include "update/install_lock_name.h"
 #include "update/process_selection.h"
 #include "update/url_download_win.h"
 
@@ -51,16 +53,25 @@ constexpr DWORD kExitWaitMilliseconds = 5000;
 // on the local disk, never a download.
 constexpr DWORD kInstallWaitMilliseconds = 60000;
 
-// One name per program folder, as Windows compares paths: without case. The
-// hash is FNV-1a, the same in every build, old and new alike.
-std::wstring InstallLockName(const std::filesystem::path& folder) {
-  std::wstring key = folder.lexically_normal().wstring();
-  CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
-  std::uint64_t hash = 14695981039346656037ull;
-  for (wchar_t c : key) hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ull;
-  std::wstring name = L"Local\\Vantor.install.";
-  for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789abcdef"[(hash >> shift) & 0xF];
-  return name;
+// The path the file system gives the folder: its long name, on the drive
+// letter Windows names for its volume.
+std::optional<std::wstring> FinalFolderPath(const std::filesystem::path& folder) {
+  HANDLE handle = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::wstring path(32768, L'\0');
+  const DWORD length = GetFinalPathNameByHandleW(
+      handle, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  CloseHandle(handle);
+  if (length == 0 || length >= path.size()) return std::nullopt;
+  path.resize(length);
+  return path;
+}
+
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  const auto identity = FileIdentity(a);
+  return identity && identity == FileIdentity(b);
 }
 
 }  // namespace
@@ -98,23 +109,49 @@ DownloadResult WindowsUpdaterPlatform::Download(const std::string& url,
   return DownloadWithUrlMon(url, file, progress);
 }
 
-bool WindowsUpdaterPlatform::LockInstallation(const std::filesystem::path& folder) {
+std::wstring InstallLockNameFor(const std::filesystem::path& folder) {
+  return InstallLockName(folder, &FinalFolderPath);
+}
+
+bool WindowsUpdaterPlatform::Lock(const std::filesystem::path& folder, DWORD milliseconds) {
+  if (lockOwned_) return true;
   if (installLock_ == nullptr) {
-    installLock_ = CreateMutexW(nullptr, FALSE, InstallLockName(folder).c_str());
+    installLock_ = CreateMutexW(nullptr, FALSE, InstallLockNameFor(folder).c_str());
     if (installLock_ == nullptr) {
       applog::Failure("Creating the installation lock", GetLastError(), "going on without it");
-      return false;
+      return true;
     }
   }
-  DWORD state = WaitForSingleObject(installLock_, 0);
-  const bool waited = state == WAIT_TIMEOUT;
-  if (waited) {
-    applog::Write("update: another start is installing; waiting for it");
-    state = WaitForSingleObject(installLock_, kInstallWaitMilliseconds);
-  }
+  const DWORD state = WaitForSingleObject(installLock_, milliseconds);
   lockOwned_ = state == WAIT_OBJECT_0 || state == WAIT_ABANDONED;
-  if (!lockOwned_) applog::Write("update: the other installation still runs; going on");
-  return waited;
+  return lockOwned_;
+}
+
+bool WindowsUpdaterPlatform::TryLockInstallation(const std::filesystem::path& folder) {
+  return Lock(folder, 0);
+}
+
+void WindowsUpdaterPlatform::LockInstallation(const std::filesystem::path& folder) {
+  if (Lock(folder, 0)) return;
+  applog::Write("update: another process is changing the program's folder; waiting for it");
+  if (!Lock(folder, kInstallWaitMilliseconds)) {
+    applog::Write("update: the other process still holds the folder; going on");
+  }
+}
+
+bool WindowsUpdaterPlatform::FinisherRunning(const std::filesystem::path& folder) {
+  const std::filesystem::path finisher = folder / kUpdateStagingName / kFinisherFileName;
+  for (const RunningProcess& process : SnapshotProcesses()) {
+    if (!SameFileName(process.exeName, Utf8ToWide(kFinisherFileName))) continue;
+    HANDLE opened = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.id);
+    if (opened == nullptr) continue;
+    std::wstring image(32768, L'\0');
+    DWORD length = static_cast<DWORD>(image.size());
+    const bool named = QueryFullProcessImageNameW(opened, 0, image.data(), &length);
+    CloseHandle(opened);
+    if (named && SameFile(image.substr(0, length), finisher)) return true;
+  }
+  return false;
 }
 
 void WindowsUpdaterPlatform::UnlockInstallation() {
@@ -134,7 +171,9 @@ bool WindowsUpdaterPlatform::HandOffToFinisher(const std::filesystem::path& fold
   }
   const FinishRequest request{GetCurrentProcessId(),
                               std::wstring(ArgumentsAfterProgram(GetCommandLineW()))};
-  if (!StartProgram(finisher, FinisherArguments(request))) {
+  // Started in the program's folder, whatever folder the player started
+  // from: it needs nothing beside it but the system's DLLs.
+  if (!StartProgram(finisher, FinisherArguments(request), folder)) {
     applog::Failure("Starting the program that finishes the update", GetLastError(), "undoing it");
     return false;
   }
@@ -142,14 +181,16 @@ bool WindowsUpdaterPlatform::HandOffToFinisher(const std::filesystem::path& fold
   ExitProcess(0);
 }
 
-bool StartProgram(const std::filesystem::path& program, std::wstring_view arguments) {
+bool StartProgram(const std::filesystem::path& program, std::wstring_view arguments,
+                  const std::filesystem::path& workingFolder) {
   std::wstring commandLine = L"\"" + program.wstring() + L"\"";
   if (!arguments.empty()) commandLine += L" " + std::wstring(arguments);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
   if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &started)) {
+                      workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
+                      &started)) {
     return false;
   }
   CloseHandle(started.hProcess);

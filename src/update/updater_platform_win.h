@@ -23,18 +23,27 @@ class WindowsUpdaterPlatform final : public UpdaterPlatform {
                           DownloadProgress& progress) override;
   void Restart(const std::filesystem::path& program) override;
   // A named mutex per program folder; an owner that ended lets it go.
-  bool LockInstallation(const std::filesystem::path& folder) override;
+  bool TryLockInstallation(const std::filesystem::path& folder) override;
+  void LockInstallation(const std::filesystem::path& folder) override;
   void UnlockInstallation() override;
+  // A process running this folder's "update.staging\Vantor.finish.exe".
+  bool FinisherRunning(const std::filesystem::path& folder) override;
   bool HandOffToFinisher(const std::filesystem::path& folder) override;
 
  private:
+  bool Lock(const std::filesystem::path& folder, DWORD milliseconds);
+
   OpenProcessCall openProcess_;
   HANDLE installLock_ = nullptr;
   bool lockOwned_ = false;
 };
 
-// Starts `program` with these arguments after its quoted path, in the
-// current folder; false when it cannot be started.
-bool StartProgram(const std::filesystem::path& program, std::wstring_view arguments);
+// Starts `program` with these arguments after its quoted path, in
+// `workingFolder` (empty: the current folder); false when it cannot be started.
+bool StartProgram(const std::filesystem::path& program, std::wstring_view arguments,
+                  const std::filesystem::path& workingFolder = {});
+
+// The installation lock's name for a folder, from its final path.
+std::wstring InstallLockNameFor(const std::filesystem::path& folder);
 
 }  // namespace vantor

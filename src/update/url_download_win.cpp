@@ -48,10 +48,11 @@ class DownloadWatch final : public IBindStatusCallback, public IHttpNegotiate {
   HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnProgress(ULONG done, ULONG total, ULONG status, LPCWSTR) override {
-    if (progress_.cancelled) return E_ABORT;  // ends the transfer at once
+    if (progress_.Cancelled()) return E_ABORT;  // ends the transfer at once
     if (status == BINDSTATUS_DOWNLOADINGDATA || status == BINDSTATUS_ENDDOWNLOADDATA) {
-      progress_.received = done;
-      if (total > 0) progress_.total = total;
+      // 32-bit counts: the header's length (64-bit) wins over them.
+      progress_.received = Widen32(progress_.received, done);
+      if (total > 0 && progress_.total == 0) progress_.total = total;
     }
     return S_OK;
   }

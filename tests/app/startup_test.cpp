@@ -39,7 +39,12 @@ class FakePlatform final : public StartupPlatform {
   std::string UpdaterVersion() override { return "2.0.9"; }
   void DestroyUpdater() override { calls.push_back("DestroyUpdater"); }
   bool LastUpdateIncomplete() override { return updateIncomplete; }
+  bool LastUpdateUndone() override { return updateUndone; }
+  bool AnotherStartIsUpdating() override { return anotherStartUpdating; }
   bool updateIncomplete = false;
+  bool updateUndone = false;
+  bool anotherStartUpdating = false;
+  bool loaderPresent = true;
   int ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override {
     calls.push_back("ShowMessage(" + WideToUtf8(caption) + "," + std::to_string(style) + ")");
     messages.push_back(text);
@@ -54,6 +59,10 @@ class FakePlatform final : public StartupPlatform {
   void SetBrowserLaunchOptions(std::wstring_view arguments, const Config&) override {
     calls.push_back("SetBrowserLaunchOptions");
     browserArguments = arguments;
+  }
+  bool LoadWebViewLoader() override {
+    calls.push_back("LoadLoader");
+    return loaderPresent;
   }
   bool WebViewRuntimeInstalled() override {
     calls.push_back("ProbeRuntime");
@@ -85,8 +94,8 @@ class FakePlatform final : public StartupPlatform {
 };
 
 const Calls kNormalRun = {"CreateUpdater",           "CheckForUpdate", "LoadConfig",
-                          "SetBrowserLaunchOptions", "ProbeRuntime",   "CreateClientWindow",
-                          "DestroyUpdater",          "RunClientWindow"};
+                          "SetBrowserLaunchOptions", "LoadLoader",     "ProbeRuntime",
+                          "CreateClientWindow",      "DestroyUpdater", "RunClientWindow"};
 
 TEST(Startup, NormalRunInOrderAndTheExitCodeOfTheLoop) {
   for (const int code : {1, 2, 3}) {  // a fatal message, a failed start, a crash loop
@@ -128,16 +137,38 @@ TEST(Startup, UpdatePromptAnsweredNoCarriesOn) {
   EXPECT_EQ(platform.calls, expected);
 }
 
-TEST(Startup, AnUpdateSetAsideIsToldBeforeTheCheck) {
-  FakePlatform platform;
-  platform.updateIncomplete = true;
-  RunStartup(platform, L"");
-  Calls expected = kNormalRun;
-  expected.insert(expected.begin() + 1, "ShowMessage(Vantor Update,48)");
-  EXPECT_EQ(platform.calls, expected);
-  EXPECT_EQ(platform.messages[0],
-            L"The last update of Vantor did not complete.\n\nAccept the next update when Vantor "
-            L"offers it, or reinstall Vantor.");
+TEST(Startup, AnUpdateSetAsideOrUndoneIsToldBeforeTheCheck) {
+  for (const bool setAside : {true, false}) {
+    FakePlatform platform;
+    (setAside ? platform.updateIncomplete : platform.updateUndone) = true;
+    RunStartup(platform, L"");
+    Calls expected = kNormalRun;
+    expected.insert(expected.begin() + 1, "ShowMessage(Vantor Update,48)");
+    EXPECT_EQ(platform.calls, expected);
+    EXPECT_EQ(platform.messages[0],
+              setAside ? L"The last update of Vantor did not complete.\n\nAccept the next update "
+                         L"when Vantor offers it, or reinstall Vantor."
+                       : L"The update of Vantor could not be put in place, so the previous "
+                         L"version was put back.\n\nVantor offers the update again at its next "
+                         L"start.");
+  }
+}
+
+// Another start puts an update in place and brings the game up: this one
+// touches nothing and ends. A missing loader is not the runtime's to install.
+TEST(Startup, AStartThatStepsAsideOrLacksTheLoaderEndsEarly) {
+  FakePlatform stepsAside;
+  stepsAside.anotherStartUpdating = true;
+  EXPECT_EQ(RunStartup(stepsAside, L""), 0);
+  EXPECT_EQ(stepsAside.calls, (Calls{"CreateUpdater"}));
+  FakePlatform noLoader;
+  noLoader.loaderPresent = false;
+  EXPECT_EQ(RunStartup(noLoader, L""), 4);
+  EXPECT_EQ(noLoader.calls,
+            (Calls{"CreateUpdater", "CheckForUpdate", "LoadConfig", "SetBrowserLaunchOptions",
+                   "LoadLoader", "ShowMessage(Vantor,48)"}));
+  EXPECT_EQ(noLoader.messages.back(),
+            L"WebView2Loader.dll is missing or damaged. Reinstall Vantor.");
 }
 
 TEST(Startup, MissingRuntimeIsInstalledFromTheExecutableFolder) {
@@ -145,7 +176,7 @@ TEST(Startup, MissingRuntimeIsInstalledFromTheExecutableFolder) {
   platform.runtimeProbes = {false, true};
   EXPECT_EQ(RunStartup(platform, L""), 0);
   Calls expected = kNormalRun;
-  expected.insert(expected.begin() + 5, {"RunAndWait", "ProbeRuntime"});
+  expected.insert(expected.begin() + 6, {"RunAndWait", "ProbeRuntime"});
   EXPECT_EQ(platform.calls, expected);
   EXPECT_EQ(platform.installerStarted, L"C:\\Games\\Vantor" + std::wstring(1, kPathSeparator) +
                                            L"MicrosoftEdgeWebview2Setup.exe");
@@ -155,9 +186,10 @@ TEST(Startup, RuntimeMissingForGoodWarnsAndExitsWithOne) {
   FakePlatform platform;
   platform.runtimeProbes = {false, false};
   EXPECT_EQ(RunStartup(platform, L""), 1);
-  EXPECT_EQ(platform.calls, (Calls{"CreateUpdater", "CheckForUpdate", "LoadConfig",
-                                   "SetBrowserLaunchOptions", "ProbeRuntime", "RunAndWait",
-                                   "ProbeRuntime", "ShowMessage(Failed to install webview,48)"}));
+  EXPECT_EQ(platform.calls,
+            (Calls{"CreateUpdater", "CheckForUpdate", "LoadConfig", "SetBrowserLaunchOptions",
+                   "LoadLoader", "ProbeRuntime", "RunAndWait", "ProbeRuntime",
+                   "ShowMessage(Failed to install webview,48)"}));
   EXPECT_EQ(platform.messages.back(), L"Failed to install webview");
 }
 
@@ -177,7 +209,7 @@ TEST_P(BlurFix, MakesTheProcessDpiAwareOnlyWhenOn) {
   platform.dpiResult = GetParam().shcore;
   RunStartup(platform, L"");
   Calls expected = kNormalRun;
-  expected.insert(expected.begin() + 5, GetParam().dpiCalls.begin(), GetParam().dpiCalls.end());
+  expected.insert(expected.begin() + 6, GetParam().dpiCalls.begin(), GetParam().dpiCalls.end());
   EXPECT_EQ(platform.calls, expected);
 }
 

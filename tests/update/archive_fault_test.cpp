@@ -101,14 +101,15 @@ class ArchiveFaults : public ::testing::Test {
     SetUp();
   }
 
-  // Every file under <root> but the archive, and the kept ".old" copies
-  // (which the next start removes) unless `strict`, with its content.
+  // Every file under <root> but the archive, and the kept ".old" copies and
+  // their list (which the next start removes) unless `strict`, with its content.
   Tree Release(bool strict = false) const {
     Tree files;
     for (const auto& entry : fs::recursive_directory_iterator(root.path())) {
       const fs::path& path = entry.path();
       if (path.filename() == "update.zip") continue;
-      if (!entry.is_regular_file() || (!strict && path.extension() == ".old")) {
+      const bool kept = path.extension() == ".old" || path.filename() == "update.kept";
+      if (!entry.is_regular_file() || (!strict && kept)) {
         if (strict && fs::is_directory(path) && fs::is_empty(path)) files[path.string()] = "";
         continue;
       }
@@ -249,7 +250,7 @@ TEST_F(ArchiveFaults, ACutAtAnyOperationEndsWholeAfterTheNextStart) {
   for (const bool stagedLost : {false, true}) {
     for (const int secondCut : {0, 1, 2, 4}) {
       std::string outcomes;
-      for (int cut = 1; cut <= 20; ++cut) {
+      for (int cut = 1; cut <= 21; ++cut) {
         SCOPED_TRACE("cut at operation " + std::to_string(cut) + ", then at " +
                      std::to_string(secondCut));
         Reset();
@@ -267,8 +268,8 @@ TEST_F(ArchiveFaults, ACutAtAnyOperationEndsWholeAfterTheNextStart) {
                 InstallRecovery::Outcome::HandOff) {
           RecoverInterruptedInstall(program(), files);
         }
-        if (cut == 20) {
-          EXPECT_EQ(files.operations, 19);  // the last cut falls after the end
+        if (cut == 21) {
+          EXPECT_EQ(files.operations, 20);  // the last cut falls after the end
         }
         if (stagedLost) fs::remove(program() / "update.staging" / "3");
         F nextStart(F::Kind::Any, secondCut > 0 ? secondCut : 1000, F::Mode::FromThenOn, program());
@@ -287,9 +288,10 @@ TEST_F(ArchiveFaults, ACutAtAnyOperationEndsWholeAfterTheNextStart) {
       // finished unless the finisher itself was cut before the program file
       // went in (13-15), or a start counted the hand-off and was cut (second
       // cut 2 and 4); then a later start undoes it. The program file goes in
-      // at 15; the lost staged file goes in at 11.
-      const char* expected[2][2] = {{"oooooonnnnnnooonnnnn", "ooooooooooooooonnnnn"},
-                                    {"ooooooooooonooonnnnn", "ooooooooooooooonnnnn"}};
+      // at 15; the lost staged file goes in at 11; the kept copies are
+      // listed for the clean-up at 18.
+      const char* expected[2][2] = {{"oooooonnnnnnooonnnnnn", "ooooooooooooooonnnnnn"},
+                                    {"ooooooooooonooonnnnnn", "ooooooooooooooonnnnnn"}};
       EXPECT_EQ(outcomes, expected[stagedLost][secondCut > 1]);
     }
   }

@@ -48,13 +48,15 @@ TEST_F(ArchiveInstall, ReplacesFilesAndKeepsTheOldOnes) {
   zip.Add("assets/readme.txt", "new readme");
   const InstallReport report = Install(zip);
   EXPECT_EQ(report.installed.size(), 3u);
-  EXPECT_EQ(Tree(),
-            (std::map<std::string, std::string>{{"outside.txt", "keep me"},
-                                                {"program/Vantor.exe", "new exe"},
-                                                {"program/Vantor.exe.old", "old exe"},
-                                                {"program/WebView2Loader.dll", "new dll"},
-                                                {"program/WebView2Loader.dll.old", "old dll"},
-                                                {"program/assets/readme.txt", "new readme"}}));
+  EXPECT_EQ(Tree(), (std::map<std::string, std::string>{
+                        {"outside.txt", "keep me"},
+                        {"program/Vantor.exe", "new exe"},
+                        {"program/Vantor.exe.old", "old exe"},
+                        {"program/WebView2Loader.dll", "new dll"},
+                        {"program/WebView2Loader.dll.old", "old dll"},
+                        {"program/assets/readme.txt", "new readme"},
+                        // what the next start's clean-up removes
+                        {"program/update.kept", "Vantor.exe.old\nWebView2Loader.dll.old\n"}}));
 }
 
 TEST_F(ArchiveInstall, AnEntryInAMissingFolderIsSkippedAndTheOthersInstalled) {

@@ -3,7 +3,8 @@
 // or it installs "update.zip" slowly (to be killed midway), or plays the
 // next start, which repairs the folder; or it updates itself from
 // "served.zip" through the real finisher, and as the program started after
-// that, records its command line.
+// that, records its command line; a start that steps aside for another's
+// update ends with 5.
 #include <windows.h>
 
 #include <filesystem>
@@ -56,10 +57,16 @@ class LocalUpdatePlatform final : public vantor::UpdaterPlatform {
     return {true, 0, 200, std::filesystem::file_size(file)};
   }
   void Restart(const std::filesystem::path& program) override { real.Restart(program); }
-  bool LockInstallation(const std::filesystem::path& folder) override {
-    return real.LockInstallation(folder);
+  bool TryLockInstallation(const std::filesystem::path& folder) override {
+    return real.TryLockInstallation(folder);
+  }
+  void LockInstallation(const std::filesystem::path& folder) override {
+    real.LockInstallation(folder);
   }
   void UnlockInstallation() override { real.UnlockInstallation(); }
+  bool FinisherRunning(const std::filesystem::path& folder) override {
+    return real.FinisherRunning(folder);
+  }
   bool HandOffToFinisher(const std::filesystem::path& folder) override {
     return real.HandOffToFinisher(folder);
   }
@@ -71,7 +78,7 @@ class LocalUpdatePlatform final : public vantor::UpdaterPlatform {
 int wmain(int argc, wchar_t** argv) {
   if (const auto request =
           vantor::ReadFinishRequest(vantor::ArgumentsAfterProgram(GetCommandLineW()))) {
-    return vantor::RunFinisher(*request, [] {});
+    return vantor::RunFinisher(*request, [](vantor::InstallRecovery::Outcome) {});
   }
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   const std::filesystem::path self = vantor::GetExecutableFolder();
@@ -97,8 +104,9 @@ int wmain(int argc, wchar_t** argv) {
     vantor::applog::Open({self});
     LocalUpdatePlatform platform;
     vantor::Updater updater(platform, self);
+    if (updater.anotherStartIsUpdating) return 5;
     if (!std::filesystem::exists(self / L"served.zip")) {  // the program the update started
-      std::ofstream(self / L"restarted.txt", std::ios::binary)
+      std::ofstream(self / L"restarted.txt", std::ios::binary | std::ios::app)
           << vantor::WideToUtf8(GetCommandLineW());
       return 0;
     }

@@ -9,7 +9,7 @@
 namespace vantor {
 namespace {
 
-// Each sequence of what happens ('t' time passes to the given milliseconds,
+// Each sequence of what happens at the given milliseconds ('t' time passes,
 // 'a' the check answers, 'p' the player presses) against what the start does:
 // W wait, S show the window, U use the answer, N start without updating,
 // I ignore.
@@ -19,11 +19,14 @@ TEST(CheckWait, TheAnswerOrThePlayerDecidesAndNothingFlashes) {
     std::vector<std::pair<char, int>> events;
     const char* steps;
   } table[] = {
-      {"a quick answer", {{'t', 100}, {'a', 0}, {'t', 600}}, "WUI"},
-      {"an answer at 499 ms", {{'t', 250}, {'t', 499}, {'a', 0}}, "WWU"},
-      {"a slow answer", {{'t', 499}, {'t', 500}, {'t', 900}, {'a', 0}, {'p', 0}}, "WSWUI"},
-      {"the player does not wait", {{'t', 700}, {'p', 0}, {'a', 0}, {'t', 9000}}, "SNII"},
-      {"no button before the window", {{'p', 0}, {'t', 800}, {'a', 0}}, "ISU"},
+      {"a quick answer", {{'t', 100}, {'a', 150}, {'t', 600}}, "WUI"},
+      {"an answer at 499 ms", {{'t', 250}, {'t', 499}, {'a', 499}}, "WWU"},
+      {"a slow answer", {{'t', 499}, {'t', 500}, {'t', 900}, {'a', 1000}, {'p', 0}}, "WSWUI"},
+      {"the player does not wait", {{'t', 700}, {'p', 0}, {'a', 800}, {'t', 9000}}, "SNII"},
+      {"no button before the window", {{'p', 0}, {'t', 800}, {'a', 1400}}, "ISU"},
+      // Shown at 520 ms: an answer at 600 keeps it up until 1020.
+      {"no flicker", {{'t', 520}, {'a', 600}, {'t', 1019}, {'p', 0}, {'a', 1100}}, "SWWNI"},
+      {"up long enough", {{'t', 520}, {'a', 600}, {'t', 1020}, {'p', 0}}, "SWUI"},
   };
   for (const auto& row : table) {
     SCOPED_TRACE(row.name);
@@ -31,7 +34,7 @@ TEST(CheckWait, TheAnswerOrThePlayerDecidesAndNothingFlashes) {
     std::string steps;
     for (const auto& [kind, milliseconds] : row.events) {
       const CheckWait::Step step = kind == 't'   ? wait.TimePassed(milliseconds)
-                                   : kind == 'a' ? wait.Answered()
+                                   : kind == 'a' ? wait.Answered(milliseconds)
                                                  : wait.Pressed();
       steps += "WSUNI"[static_cast<int>(step)];
     }
@@ -54,7 +57,8 @@ TEST(DownloadProgress, SizesAndTheBarForKnownUnknownAndZeroLengths) {
       {5368709120, 0, false, 0, "5.0 GB"},
       {3000, 0, false, 0, "2.9 KB"},
       {0, 0, false, 0, "0 B"},
-      {4096, 1024, true, 100, "4.0 KB of 1.0 KB"},  // a server that said too little
+      {4096, 1024, true, 100, "4.0 KB of 1.0 KB"},             // a server that said too little
+      {4831838208, 5368709120, true, 90, "4.5 GB of 5.0 GB"},  // past 32 bits
   };
   for (const auto& row : table) {
     const ProgressView view = DescribeProgress(row.received, row.total);
@@ -62,6 +66,10 @@ TEST(DownloadProgress, SizesAndTheBarForKnownUnknownAndZeroLengths) {
     EXPECT_EQ(view.percent, row.percent) << row.sizes;
     EXPECT_EQ(WideToUtf8(view.sizes), row.sizes);
   }
+  // The transfer counts in 32 bits; the count goes on past 4 GiB.
+  EXPECT_EQ(Widen32(0, 4096), 4096u);
+  EXPECT_EQ(Widen32(0xFFFFF000u, 0x1000), 0x100001000u);
+  EXPECT_EQ(Widen32(0x100001000u, 0x2000), 0x100002000u);
 }
 
 }  // namespace

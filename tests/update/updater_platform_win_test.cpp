@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/files.h"
+#include "common/text.h"
 #include "support/temp_folder.h"
 #include "support/zip_writer.h"
 #include "update/archive_install.h"
@@ -161,6 +162,71 @@ TEST(UpdaterProcesses, TheFinisherPutsTheProgramInAndStartsIt) {
   }
   EXPECT_EQ(names, (std::set<std::string>{"Vantor.exe", "Vantor.log", "data.bin", "restarted.txt"}))
       << test::ReadBytes(folder / "Vantor.log");
+}
+
+// A second start while the update is handed to the finisher, and while the
+// finisher cannot yet replace the program file (here a handle that denies
+// it, as the second start's own mapping would): the second start steps
+// aside, and the new program runs once.
+TEST(UpdaterProcesses, ASecondStartDuringTheHandOffStepsAside) {
+  test::TempFolder folder;
+  fs::copy_file(Helper(), folder / "Vantor.exe");
+  const std::string newProgram = test::ReadBytes(Helper()) + "new build";
+  test::ZipWriter zip;
+  zip.Add("Vantor.exe", newProgram);
+  zip.Add("data.bin", "new data");
+  zip.WriteTo(folder / "served.zip");
+  const Started first = Start(folder / "Vantor.exe", L"update");
+  ASSERT_NE(first.process, nullptr);
+  const fs::path finisher = folder / "update.staging" / "Vantor.finish.exe";
+  for (int waited = 0; waited < 20000 && !fs::exists(finisher); waited += 5) Sleep(5);
+  HANDLE held = CreateFileW((folder / "Vantor.exe").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  const Started second = Start(folder / "Vantor.exe", L"update");
+  ASSERT_NE(second.process, nullptr);
+  EXPECT_EQ(ExitCode(second.process), 5u);
+  CloseHandle(second.process);
+  CloseHandle(held);
+  EXPECT_EQ(ExitCode(first.process), 0u);
+  CloseHandle(first.process);
+  for (int waited = 0; waited < 20000 && !fs::exists(folder / "restarted.txt"); waited += 50) {
+    Sleep(50);
+  }
+  Sleep(500);
+  EXPECT_EQ(test::ReadBytes(folder / "restarted.txt"),
+            "\"" + (folder / "Vantor.exe").string() + "\" update")
+      << test::ReadBytes(folder / "Vantor.log");
+  EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), newProgram);
+  for (const char* gone : {"update.journal", "update.journal.failed", "update.staging"}) {
+    EXPECT_FALSE(fs::exists(folder / gone)) << gone;
+  }
+}
+
+// However the folder is spelled (case, separators, its 8.3 name, another
+// drive letter for it), one lock.
+TEST(UpdaterProcesses, OneInstallationLockPerFolderHoweverSpelled) {
+  const fs::path driveT = L"T:\\";
+  ASSERT_TRUE(fs::is_directory(driveT)) << "drive T: is not mapped";
+  fs::remove_all(driveT / "Vantor Client Folder");
+  fs::create_directories(driveT / "Vantor Client Folder");
+  const std::wstring name = InstallLockNameFor(driveT / "Vantor Client Folder");
+  // The same folder through the drive that holds the build (test.sh maps T:
+  // to build/wine-drive-t).
+  const fs::path build = fs::path(GetExecutableFolder()).parent_path().parent_path();
+  std::vector<std::wstring> spellings = {
+      L"t:\\vantor client folder", L"T:/Vantor Client Folder/",
+      (build / L"wine-drive-t" / L"Vantor Client Folder").wstring()};
+  wchar_t shortName[MAX_PATH] = {};
+  const DWORD length =
+      GetShortPathNameW((driveT / "Vantor Client Folder").c_str(), shortName, MAX_PATH);
+  if (length > 0 && length < MAX_PATH && std::wstring(shortName).find(L'~') != std::wstring::npos) {
+    spellings.push_back(shortName);
+  }
+  for (const std::wstring& spelling : spellings) {
+    EXPECT_EQ(InstallLockNameFor(spelling), name) << WideToUtf8(spelling);
+  }
+  EXPECT_NE(InstallLockNameFor(build), name);
+  fs::remove_all(driveT / "Vantor Client Folder");
 }
 
 // "T:" alone is the current folder of drive T:, so the program at its root

@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
 
+#include "common/files.h"
 #include "common/text.h"
 #include "support/temp_folder.h"
 #include "support/zip_writer.h"
+#include "update/archive_install.h"
 #include "update/download_check.h"
 #include "update/finish_request.h"
 #include "update/install_layout.h"
+#include "update/install_lock_name.h"
 #include "update/interrupted_install.h"
 #include "update/process_selection.h"
 
@@ -36,10 +40,16 @@ class FakeUpdaterPlatform final : public UpdaterPlatform {
     calls.push_back("download " + url);
     if (archive.empty()) return {false, 0x800C0005, 0, std::nullopt};  // not found
     fs::copy_file(archive, file, fs::copy_options::overwrite_existing);
-    if (playerCancels) {
-      progress.cancelled = true;
+    if (press == 'b') {  // before the last byte
+      progress.Cancel();
       return {false, 0x80004004, 200, std::nullopt};  // E_ABORT, a part arrived
     }
+    if (press == 'a') {  // after the last byte, from the window's thread
+      std::thread player([&progress] { progress.Cancel(); });
+      while (!progress.Cancelled()) std::this_thread::yield();
+      player.join();
+    }
+    if (press == 'i') progress.onInstalling = [&] { pressRefused = !progress.Cancel(); };
     DownloadResult result = answer;
     if (!result.announcedLength) result.announcedLength = fs::file_size(archive);
     return result;
@@ -56,13 +66,22 @@ class FakeUpdaterPlatform final : public UpdaterPlatform {
     Restart(folder / kProgramFileName);
     return true;
   }
+  bool TryLockInstallation(const fs::path&) override { return Next(lockFree); }
+  bool FinisherRunning(const fs::path&) override { return Next(finisherRuns); }
+  static bool Next(std::vector<bool>& answers) {
+    const bool answer = answers.front();
+    if (answers.size() > 1) answers.erase(answers.begin());
+    return answer;
+  }
+  std::vector<bool> lockFree{true}, finisherRuns{false};  // the last answer repeats
   bool canHandOff = true;
   std::vector<std::string> calls;
   fs::path archive;  // what a download brings; empty: the download fails
   // What the download reports when the file arrived; the length announced
   // is the file's own unless set.
   DownloadResult answer{true, 0, 200, std::nullopt};
-  bool playerCancels = false;
+  char press = '-';  // when the player presses Cancel: never, b, a or i
+  bool pressRefused = false;
   fs::path restarted;
 };
 
@@ -92,32 +111,86 @@ class UpdaterTest : public ::testing::Test {
 };
 
 TEST_F(UpdaterTest, ConstructionEndsTheOldBuildThenOtherCopiesThenClearsLeftovers) {
-  test::WriteBytes(folder / "Vantor.exe.old", "x");
-  test::WriteBytes(folder / "Vantor.exe", "x");
-  test::WriteBytes(folder / "update.zip", "x");
-  test::WriteBytes(folder / "photos.zip", "mine");
+  for (const char* name : {"Vantor.exe.old", "Vantor.exe", "update.zip", "notes.txt"}) {
+    test::WriteBytes(folder / name, "x");
+  }
+  test::WriteBytes(folder / "update.kept", "Vantor.exe.old\n");
+  for (const char* mine : {"photos.zip", "notes.txt.old"}) test::WriteBytes(folder / mine, "mine");
   Updater updater(platform, folder.path());
   EXPECT_EQ(platform.calls, (std::vector<std::string>{"end Vantor.exe.old", "end Vantor.exe"}));
   EXPECT_EQ(updater.version, "2.0.9");
   EXPECT_EQ(updater.updateZipPath, folder / "update.zip");
-  EXPECT_FALSE(fs::exists(folder / "Vantor.exe.old"));
-  EXPECT_FALSE(fs::exists(folder / "update.zip"));
-  EXPECT_TRUE(fs::exists(folder / "photos.zip"));
+  for (const char* gone : {"Vantor.exe.old", "update.zip", "update.kept"}) {
+    EXPECT_FALSE(fs::exists(folder / gone)) << gone;
+  }
+  for (const char* mine : {"photos.zip", "notes.txt.old"}) EXPECT_TRUE(fs::exists(folder / mine));
+}
+
+// A second start while another puts an update in place (the installer with
+// the lock; the finisher before it takes the lock) touches nothing and ends;
+// once the finisher ended, a start goes on as usual.
+TEST_F(UpdaterTest, ASecondStartNeverUndoesAnUpdateBeingPutInPlace) {
+  const struct {
+    const char* name;
+    std::vector<bool> lockFree, finisherRuns;
+    bool stepsAside;
+  } table[] = {
+      {"the installer holds the lock", {false}, {false}, true},
+      {"the finisher has not taken the lock yet", {true, false}, {true}, true},
+      {"the finisher let go and ended", {true, true}, {true, false}, false},
+  };
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.name);
+    test::TempFolder program;
+    test::WriteBytes(program / "Vantor.exe", "old exe");
+    test::WriteBytes(program / "data.bin", "old data");
+    test::ZipWriter zip;
+    zip.Add("Vantor.exe", "new exe");
+    zip.Add("data.bin", "new data");
+    zip.WriteTo(program / "update.zip");
+    // The installer's state at its hand-off: all but the program file in
+    // place, the hand-off counted.
+    ASSERT_TRUE(
+        InstallArchive(program / "update.zip", program.path(), L"Vantor.exe").programPending);
+    ASSERT_EQ(RecoverInterruptedInstall(program.path(), L"Vantor.exe").outcome,
+              InstallRecovery::Outcome::HandOff);
+    const std::string journal = test::ReadBytes(program / "update.journal");
+    FakeUpdaterPlatform second;
+    second.lockFree = row.lockFree;
+    second.finisherRuns = row.finisherRuns;
+    const Updater updater(second, program.path());
+    EXPECT_EQ(updater.anotherStartIsUpdating, row.stepsAside);
+    if (row.stepsAside) {
+      EXPECT_TRUE(second.calls.empty());
+      EXPECT_EQ(test::ReadBytes(program / "update.journal"), journal);
+      EXPECT_EQ(test::ReadBytes(program / "data.bin"), "new data");
+    } else {
+      EXPECT_EQ(second.calls.front(), "end Vantor.exe.old");
+    }
+  }
 }
 
 // Killed after its journal was written: the start hands the program file to
-// the finisher once; a second time, or without a finisher, it undoes.
+// the finisher once; a second time, or without a finisher, it undoes and
+// says so. A count that no start wrote counts as used up.
 TEST_F(UpdaterTest, ConstructionHandsAnInterruptedUpdateToTheFinisherOnce) {
   const struct {
     const char* name;
-    int recoveries;
+    const char* recoveries;
     bool canHandOff;
     const char* programAfter;
     const char* lastCall;
   } table[] = {
-      {"first start", 0, true, "new exe", "restart"},
-      {"no finisher", 0, false, "old exe", "hand off"},
-      {"taken up before", 1, true, "old exe", "end Vantor.exe"},
+      {"first start", "0", true, "new exe", "restart"},
+      {"no finisher", "0", false, "old exe", "hand off"},
+      {"taken up before", "1", true, "old exe", "end Vantor.exe"},
+      {"-1", "-1", true, "old exe", "end Vantor.exe"},
+      {"2^31-1", "2147483647", true, "old exe", "end Vantor.exe"},
+      {"2^31", "2147483648", true, "old exe", "end Vantor.exe"},
+      {"2^32-1", "4294967295", true, "old exe", "end Vantor.exe"},
+      {"1e30", "1e30", true, "old exe", "end Vantor.exe"},
+      {"2.5", "2.5", true, "old exe", "end Vantor.exe"},
+      {"a text", "\"3\"", true, "old exe", "end Vantor.exe"},
   };
   for (const auto& row : table) {
     SCOPED_TRACE(row.name);
@@ -129,11 +202,15 @@ TEST_F(UpdaterTest, ConstructionHandsAnInterruptedUpdateToTheFinisherOnce) {
     SwapItem item = MakeSwapItem(folder.path(), "Vantor.exe", folder / "Vantor.exe", 0, true);
     item.oldContent = *ContentOf(item.target);
     item.newContent = *ContentOf(item.staged);
-    test::WriteBytes(folder / "update.journal", FormatJournal({{item}, false, row.recoveries}));
+    std::string journal = FormatJournal({{item}, false, 0});
+    journal.replace(journal.find("\"recoveries\": 0"), 16,
+                    "\"recoveries\": " + std::string(row.recoveries));
+    test::WriteBytes(folder / "update.journal", journal);
     Updater updater(platform, folder.path());
     EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), row.programAfter);
     EXPECT_EQ(platform.calls.back(), row.lastCall);
     EXPECT_FALSE(updater.lastUpdateIncomplete);
+    EXPECT_EQ(updater.lastUpdateUndone, std::string(row.programAfter) == "old exe");
     if (std::string(row.lastCall) == "restart") continue;  // the finisher's start tidies up
     for (const char* gone : {"Vantor.exe.old", "update.staging", "update.journal"}) {
       EXPECT_FALSE(fs::exists(folder / gone)) << gone;
@@ -208,7 +285,7 @@ TEST_F(UpdaterTest, AJournalThatCanBeNeitherFinishedNorUndoneIsSetAside) {
 
 TEST_F(UpdaterTest, InstallDownloadsInstallsAndRestartsTheProgram) {
   ServeArchiveWithNewProgram();
-  InstallOfferedUpdate();
+  EXPECT_EQ(InstallOfferedUpdate().kind, UpdateEnd::Kind::HandedOff);
   // The program file is the finisher's, which then starts the program.
   EXPECT_EQ(std::vector<std::string>(platform.calls.end() - 3, platform.calls.end()),
             (std::vector<std::string>{"download https://downloads.vantor.io/v.zip", "hand off",
@@ -238,25 +315,34 @@ TEST_F(UpdaterTest, OnlyAWholeDownloadWithTheNamedDigestIsInstalled) {
     const char* name;
     DownloadResult answer;
     std::string sha256;
-    bool playerCancels;
+    char press;
     Kind end;
   } table[] = {
-      {"whole", {true, 0, 200, std::nullopt}, "", false, Kind::HandedOff},
-      {"whole with its digest", {true, 0, 200, std::nullopt}, digest, false, Kind::HandedOff},
-      {"another digest", {true, 0, 200, std::nullopt}, other, false, Kind::NotInstalled},
-      {"an error page", {true, 0, 404, std::nullopt}, "", false, Kind::NotInstalled},
-      {"cut short", {true, 0, 200, 4u << 20}, "", false, Kind::NotInstalled},
-      {"no status seen", {true, 0, 0, std::nullopt}, "", false, Kind::NotInstalled},
-      {"a part left by the failed call", {false, 0x80004005, 200, std::nullopt}, "", false,
+      {"whole", {true, 0, 200, std::nullopt}, "", '-', Kind::HandedOff},
+      {"whole with its digest", {true, 0, 200, std::nullopt}, digest, '-', Kind::HandedOff},
+      {"another digest", {true, 0, 200, std::nullopt}, other, '-', Kind::NotInstalled},
+      {"an error page", {true, 0, 404, std::nullopt}, "", '-', Kind::NotInstalled},
+      {"cut short", {true, 0, 200, 4u << 20}, "", '-', Kind::NotInstalled},
+      {"no status seen", {true, 0, 0, std::nullopt}, "", '-', Kind::NotInstalled},
+      {"a part left by the failed call",
+       {false, 0x80004005, 200, std::nullopt},
+       "",
+       '-',
        Kind::NotInstalled},
-      {"cancelled by the player", {true, 0, 200, std::nullopt}, "", true, Kind::Cancelled},
+      {"Cancel before the last byte", {true, 0, 200, std::nullopt}, "", 'b', Kind::Cancelled},
+      // The whole archive is there and checked; the press still wins.
+      {"Cancel after the last byte", {true, 0, 200, std::nullopt}, digest, 'a', Kind::Cancelled},
+      {"Cancel once installing began", {true, 0, 200, std::nullopt}, "", 'i', Kind::HandedOff},
   };
   for (const auto& row : table) {
     SCOPED_TRACE(row.name);
     fs::remove(folder / "Vantor.exe.old");
     platform.answer = row.answer;
-    platform.playerCancels = row.playerCancels;
+    platform.press = row.press;
+    platform.pressRefused = false;
     EXPECT_EQ(InstallOfferedUpdate(row.sha256).kind, row.end);
+    EXPECT_EQ(platform.pressRefused, row.press == 'i');
+    EXPECT_FALSE(fs::exists(folder / "update.download"));
     EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"),
               row.end == Kind::HandedOff ? "new exe" : "old exe");
     // Only the finisher starts the program again; otherwise this one goes on.
@@ -293,14 +379,39 @@ TEST(FinishRequest, CarriesTheParentAndThePlayersArguments) {
   }
 }
 
-TEST(ProcessesToEnd, ExactNameAndNeverItself) {
-  const std::vector<RunningProcess> running = {
-      {4, L"Vantor.exe"},    {8, L"vantor.exe"},   {12, L"Vantor.exe.old"}, {16, L"Vantor.exe"},
-      {20, L"MyVantor.exe"}, {24, L"Vantor.exe "}, {28, L"Vantor.ex"},
+// One lock per folder however it is spelled: through the file system's
+// final path (here a stand-in for it), else by its text.
+TEST(InstallLockName, OneNamePerFolderHoweverSpelled) {
+  const auto finalPath = [](const fs::path& folder) -> std::optional<std::wstring> {
+    const std::wstring text = PathToWide(folder);
+    if (text == L"C:\\GAMES\\VANTOR~1" || text == L"S:\\") {  // a short name, a subst drive
+      return L"\\\\?\\C:\\Games\\Vantor Client";
+    }
+    return std::nullopt;
   };
-  EXPECT_EQ(ProcessesToEnd(running, L"Vantor.exe", 16), std::vector<std::uint32_t>{4});
-  EXPECT_EQ(ProcessesToEnd(running, L"Vantor.exe", 99), (std::vector<std::uint32_t>{4, 16}));
-  EXPECT_EQ(ProcessesToEnd(running, L"Vantor.exe.old", 4), std::vector<std::uint32_t>{12});
+  const std::wstring name = InstallLockName(L"C:\\Games\\Vantor Client", finalPath);
+  // The same as older builds named it: FNV-1a of "C:\GAMES\VANTOR CLIENT".
+  EXPECT_EQ(name, L"Local\\Vantor.install.ab1326f648cfb772");
+  for (const wchar_t* spelling : {L"c:\\games\\vantor client", L"C:/Games/Vantor Client/",
+                                  L"C:\\Games\\.\\x\\..\\Vantor Client", L"C:\\GAMES\\VANTOR~1",
+                                  L"S:\\", L"\\\\?\\C:\\Games\\Vantor Client"}) {
+    EXPECT_EQ(InstallLockName(spelling, finalPath), name) << WideToUtf8(spelling);
+  }
+  EXPECT_NE(InstallLockName(L"C:\\Games\\Vantor", finalPath), name);
+  EXPECT_EQ(InstallLockName(L"\\\\?\\UNC\\server\\share\\V", nullptr),
+            InstallLockName(L"\\\\Server\\Share\\v\\", nullptr));
+  EXPECT_EQ(NormalFolderText(L"E:"), L"E:\\");
+}
+
+TEST(ProcessesToEnd, TheNameInAnyCaseAndNeverItself) {
+  const std::vector<RunningProcess> running = {
+      {4, L"Vantor.exe"},  {8, L"vantor.exe"},    {12, L"Vantor.exe.old"},
+      {16, L"Vantor.exe"}, {20, L"MyVantor.exe"}, {24, L"Vantor.exe "},
+      {28, L"Vantor.ex"},  {32, L"VANTOR.EXE"},   {36, L"VANTOR.exe.OLD"},
+  };
+  EXPECT_EQ(ProcessesToEnd(running, L"Vantor.exe", 16), (std::vector<std::uint32_t>{4, 8, 32}));
+  EXPECT_EQ(ProcessesToEnd(running, L"Vantor.exe", 99), (std::vector<std::uint32_t>{4, 8, 16, 32}));
+  EXPECT_EQ(ProcessesToEnd(running, L"Vantor.exe.old", 4), (std::vector<std::uint32_t>{12, 36}));
   // An id Windows gave to another program since the snapshot is left alone.
   for (const wchar_t* ours : {L"C:\\Games\\Vantor.exe", L"D:\\V\\VANTOR.EXE.OLD", L"Vantor.exe"}) {
     EXPECT_TRUE(IsVantorImage(ours)) << WideToUtf8(ours);
