@@ -1,5 +1,7 @@
 // The handlers the web host registers, and what each event becomes.
 #include "common/co_task_string_win.h"
+#include "common/constants.h"
+#include "common/game_origin.h"
 #include "common/hresult_win.h"
 #include "common/log.h"
 #include "input/shortcut_keys.h"
@@ -72,6 +74,22 @@ void WebHost::RegisterHandlers(ICoreWebView2_2* webview2) {
       IID_ICoreWebView2ProcessFailedEventHandler, "ProcessFailed handler",
       [this](ICoreWebView2*, ICoreWebView2ProcessFailedEventArgs* args) {
         return OnProcessFailed(args);
+      },
+      removals_);
+  AddHandler(
+      webview_.Get(), &ICoreWebView2::add_NavigationStarting,
+      &ICoreWebView2::remove_NavigationStarting, IID_ICoreWebView2NavigationStartingEventHandler,
+      "NavigationStarting handler",
+      [this](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
+        return OnNavigationStarting(args);
+      },
+      removals_);
+  AddHandler(
+      webview_.Get(), &ICoreWebView2::add_NavigationCompleted,
+      &ICoreWebView2::remove_NavigationCompleted, IID_ICoreWebView2NavigationCompletedEventHandler,
+      "NavigationCompleted handler",
+      [this](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
+        return OnNavigationCompleted(args);
       },
       removals_);
 }
@@ -150,6 +168,56 @@ HRESULT WebHost::OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args) {
       break;
   }
   return S_OK;
+}
+
+HRESULT WebHost::OnNavigationStarting(ICoreWebView2NavigationStartingEventArgs* args) {
+  CoTaskString uri;
+  UINT64 id = 0;
+  if (FAILED(args->get_Uri(uri.Put())) || FAILED(args->get_NavigationId(&id))) return S_OK;
+  // Only the main document's navigations to the game; a try, the player's
+  // F4/F5/F6 and "Try now" alike. No try is due while one runs.
+  if (IsGameUri(uri.View())) {
+    gameNavigation_ = id;
+    retry_.Started();
+    retryClock_.Disarm();
+  }
+  return S_OK;
+}
+
+HRESULT WebHost::OnNavigationCompleted(ICoreWebView2NavigationCompletedEventArgs* args) {
+  UINT64 id = 0;
+  BOOL success = FALSE;
+  if (closed_ || failed_ || FAILED(args->get_NavigationId(&id)) || id != gameNavigation_ ||
+      gameNavigation_ == 0 || FAILED(args->get_IsSuccess(&success))) {
+    return S_OK;
+  }
+  gameNavigation_ = 0;
+  if (success) {
+    if (retry_.Loaded()) applog::Write("the game loaded again");
+    return S_OK;
+  }
+  COREWEBVIEW2_WEB_ERROR_STATUS status = COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN;
+  args->get_WebErrorStatus(&status);
+  const int code = static_cast<int>(status);
+  const auto reason = GameUnreachableReason(code);
+  applog::Write("the game's page did not load: " + WebErrorStatusName(code) +
+                (reason ? "" : "; nothing to do"));
+  if (reason) ShowUnreachablePage(*reason, retry_.Failed());
+  return S_OK;
+}
+
+void WebHost::ShowUnreachablePage(UnreachableReason reason, int pauseMilliseconds) {
+  if (!webview_) return;
+  Succeeded(webview_->NavigateToString(UnreachablePage(reason, pauseMilliseconds / 1000).c_str()),
+            "Showing Vantor's page for an unreachable game", "the runtime's error page stays");
+  retryClock_.Arm(static_cast<unsigned>(pauseMilliseconds));
+  applog::Write("trying the game again in " + std::to_string(pauseMilliseconds / 1000) + " s");
+}
+
+void WebHost::TryGameAgain(const char* why) {
+  if (closed_ || failed_ || !webview_ || !retry_.TryNow()) return;
+  applog::Write(std::string("trying the game again: ") + why);
+  Navigate(kGameOrigin);
 }
 
 void WebHost::AskAboutStuckPage() {

@@ -180,9 +180,16 @@ void WebHost::Resize(const RECT& bounds) {
   }
 }
 
+void WebHost::ForgetNavigations() {
+  retryClock_.Disarm();
+  retry_.PageGone();
+  gameNavigation_ = 0;
+}
+
 void WebHost::Close() {
   closed_ = true;
   ++generation_;
+  ForgetNavigations();
   RemoveHandlers();
   if (controller_) Succeeded(controller_->Close(), "Closing the web view", "releasing it anyway");
   ReleaseAll();
@@ -199,6 +206,7 @@ void WebHost::ReleaseAll() {
 // a new environment, controller and web view, set up as at start.
 void WebHost::Recreate() {
   if (closed_) return;
+  ForgetNavigations();  // the new web view navigates to the game itself
   RemoveHandlers();
   if (controller_) Succeeded(controller_->Close(), "Closing the failed web view", "recreating");
   ReleaseAll();
@@ -211,6 +219,10 @@ void WebHost::Navigate(const std::wstring& uri) {
 }
 
 void WebHost::Reload() {
+  if (retry_.OwnPageUp()) {
+    TryGameAgain("asked to reload");
+    return;
+  }
   if (webview_) Succeeded(webview_->Reload(), "Reloading", "the page stays");
 }
 

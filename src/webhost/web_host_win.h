@@ -8,7 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "webhost/game_reachability.h"
 #include "webhost/recovery.h"
+#include "webhost/retry_clock_win.h"
 #include "webhost/webview2_loader_win.h"
 #include "webhost/webview2_win.h"
 
@@ -45,7 +47,10 @@ class WebHost {
   // `post` runs work later on the UI thread, outside any WebView2 callback.
   using Post = std::function<void(std::function<void()>)>;
   WebHost(const WebViewLoader& loader, WebHostEvents& events, Post post)
-      : loader_(loader), events_(events), post_(std::move(post)) {}
+      : loader_(loader),
+        events_(events),
+        post_(std::move(post)),
+        retryClock_([this](const char* why) { TryGameAgain(why); }) {}
   ~WebHost() { Close(); }
   WebHost(const WebHost&) = delete;
   WebHost& operator=(const WebHost&) = delete;
@@ -60,6 +65,8 @@ class WebHost {
   void Resize(const RECT& bounds);
   // Calls into the page; each does nothing until the web view exists.
   void Navigate(const std::wstring& uri);
+  // The page again; on Vantor's own page (the game could not be reached),
+  // the game instead.
   void Reload();
   void OpenDevTools();
   void RunScript(const std::wstring& script);
@@ -89,6 +96,13 @@ class WebHost {
   HRESULT OnAcceleratorKeyPressed(ICoreWebView2AcceleratorKeyPressedEventArgs* args);
   HRESULT OnWebResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args);
   HRESULT OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args);
+  HRESULT OnNavigationStarting(ICoreWebView2NavigationStartingEventArgs* args);
+  HRESULT OnNavigationCompleted(ICoreWebView2NavigationCompletedEventArgs* args);
+  // The game could not be reached: Vantor's page until the next try.
+  void ShowUnreachablePage(UnreachableReason reason, int pauseMilliseconds);
+  void TryGameAgain(const char* why);
+  // Nothing is due for a page that goes.
+  void ForgetNavigations();
   void AskAboutStuckPage();
   void Recreate();
 
@@ -103,6 +117,9 @@ class WebHost {
   bool closed_ = false;
   bool failed_ = false;  // the player was told it cannot go on: once, ever
   CrashRecovery recovery_;
+  // Who decides the next try at the game once it could not be reached.
+  GameRetry retry_;
+  UINT64 gameNavigation_ = 0;  // the main document's navigation to the game, while it runs
 
   Microsoft::WRL::ComPtr<ICoreWebView2Environment> environment_;
   Microsoft::WRL::ComPtr<ICoreWebView2Controller> controller_;
@@ -110,6 +127,8 @@ class WebHost {
   Microsoft::WRL::ComPtr<ICoreWebView2_2> webview2_;
   // One per registered handler: removes it with the token it was given.
   std::vector<std::function<void()>> removals_;
+  // Last: its reports reach the members above.
+  RetryClock retryClock_;
 };
 
 }  // namespace vantor

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "support/stand_in_session.h"
 #include "webhost/expected_page_scripts.h"
 
@@ -115,6 +117,66 @@ TEST(StartRetry, ACreationAbortedOnceIsTriedAgainAndTheGameLoads) {
   ExpectCleanExit(session);
 }
 
+// Started while the game cannot be reached: Vantor's page within a second of
+// each failure, tries after 2 s and then 4 s, and F5 on that page tries the
+// game rather than reloading it. Once reachable, the game loads with its
+// document scripts, and the log tells the whole story.
+TEST(NoConnection, VantorsPageTriesOnScheduleAndTheGameComesBack) {
+  StandInSession session({"game-navigations-fail=11", ""});
+  session.Start();
+  using Clock = std::chrono::steady_clock;
+  // When the n-th line of this kind and name was first seen.
+  const auto seen = [&](const char* kind, const char* what, size_t n) {
+    for (int waited = 0; waited < 20000; waited += 10) {
+      if (Count(session.Lines(), kind, what) >= n) break;
+      Sleep(10);
+    }
+    EXPECT_GE(Count(session.Lines(), kind, what), n) << what << "\n" << session.Dump();
+    return Clock::now();
+  };
+  const auto seconds = [](Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double>(to - from).count();
+  };
+  const auto failed = seen("event", "NavigationCompleted", 1);
+  const auto page = seen("call", "ICoreWebView2::NavigateToString", 1);
+  EXPECT_LT(seconds(failed, page), 1.0);
+  const auto firstTry = seen("call", "ICoreWebView2::Navigate", 2);
+  EXPECT_GT(seconds(page, firstTry), 1.7);
+  EXPECT_LT(seconds(page, firstTry), 3.0);
+  const auto secondPage = seen("call", "ICoreWebView2::NavigateToString", 2);
+  const auto secondTry = seen("call", "ICoreWebView2::Navigate", 3);
+  EXPECT_GT(seconds(secondPage, secondTry), 3.7);
+  EXPECT_LT(seconds(secondPage, secondTry), 5.0);
+  seen("call", "ICoreWebView2::NavigateToString", 3);
+  for (const RecordLine& line : session.Lines()) {
+    if (line.size() > 2 && line[1] == "ICoreWebView2::NavigateToString") {
+      EXPECT_TRUE(Has(line[2], "no network connection")) << line[2];
+    }
+  }
+
+  session.Send("game-navigations succeed");
+  const Lines f5 = Kinds(session.Send("key 1 116 0xC03F0001"), {"call"});
+  EXPECT_EQ(f5, (Lines{{"call", "ICoreWebView2AcceleratorKeyPressedEventArgs::get_VirtualKey"},
+                       {"call", "ICoreWebView2AcceleratorKeyPressedEventArgs::get_KeyEventLParam"},
+                       {"call", "ICoreWebView2::Navigate", "https://vantor.io"}}));
+  for (int waited = 0; waited < 5000 && !Has(session.LogText(), "the game loaded again");
+       waited += 20) {
+    Sleep(20);
+  }
+  EXPECT_EQ(Count(Kinds(session.Send("dom-content-loaded"), {"call"}), "call",
+                  "ICoreWebView2::ExecuteScript"),
+            3u);
+  const std::string log = session.LogText();
+  for (const char* said :
+       {"the game's page did not load: DISCONNECTED", "trying the game again in 2 s",
+        "trying the game again: the pause ended", "trying the game again in 4 s",
+        "trying the game again in 8 s", "trying the game again: asked to reload",
+        "the game loaded again"}) {
+    EXPECT_TRUE(Has(log, said)) << said << "\n" << log;
+  }
+  test::ExpectCleanRecord(session);
+}
+
 std::filesystem::path LocalAppData() {
   PWSTR folder = nullptr;
   SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &folder);
@@ -177,13 +239,15 @@ TEST(CrashRecovery, ABrowserProcessFailureRecreatesTheWebViewInTheSameWindow) {
   for (const char* removed :
        {"ICoreWebView2_2::remove_DOMContentLoaded", "ICoreWebView2::remove_WebMessageReceived",
         "ICoreWebView2Controller::remove_AcceleratorKeyPressed",
-        "ICoreWebView2::remove_WebResourceRequested", "ICoreWebView2::remove_ProcessFailed"}) {
+        "ICoreWebView2::remove_WebResourceRequested", "ICoreWebView2::remove_ProcessFailed",
+        "ICoreWebView2::remove_NavigationStarting", "ICoreWebView2::remove_NavigationCompleted"}) {
     EXPECT_EQ(Count(lines, "call", removed), 1u) << removed;
   }
   for (const char* added :
        {"ICoreWebView2_2::add_DOMContentLoaded", "ICoreWebView2::add_WebMessageReceived",
         "ICoreWebView2Controller::add_AcceleratorKeyPressed",
-        "ICoreWebView2::add_WebResourceRequested", "ICoreWebView2::add_ProcessFailed"}) {
+        "ICoreWebView2::add_WebResourceRequested", "ICoreWebView2::add_ProcessFailed",
+        "ICoreWebView2::add_NavigationStarting", "ICoreWebView2::add_NavigationCompleted"}) {
     EXPECT_EQ(Count(lines, "call", added), 2u) << added;
   }
   EXPECT_EQ(Count(lines, "call", "ICoreWebView2Controller::Close"), 1u);

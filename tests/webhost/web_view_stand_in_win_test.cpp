@@ -72,6 +72,8 @@ TEST(StandInSetUp, AsksForTheRuntimeThenSetsUpTheWebViewInOrder) {
       {"call", "ICoreWebView2::AddWebResourceRequestedFilter", "*vantor.io/*", "0"},
       {"call", "ICoreWebView2::add_WebResourceRequested"},
       {"call", "ICoreWebView2::add_ProcessFailed"},
+      {"call", "ICoreWebView2::add_NavigationStarting"},
+      {"call", "ICoreWebView2::add_NavigationCompleted"},
       {"call", "ICoreWebView2Controller::put_Bounds", "0,0,1920,1080"},
       {"call", "ICoreWebView2::Navigate", "https://vantor.io"},
       {"returned", "CreateCoreWebView2Controller", "0x00000000"},

@@ -108,10 +108,13 @@ struct WebView : Object {
   Settings* settings = nullptr;  // one reference
   std::wstring source;
   Handlers webMessage, domContentLoaded, resourceRequested, processFailed;
+  Handlers navigationStarting, navigationCompleted;
   std::vector<Filter> filters;
   bool closed = false;
 
   void LetGoOfHandlers() {
+    navigationStarting.ReleaseAll();
+    navigationCompleted.ReleaseAll();
     webMessage.ReleaseAll();
     domContentLoaded.ReleaseAll();
     resourceRequested.ReleaseAll();
@@ -146,11 +149,23 @@ HRESULT STDMETHODCALLTYPE WebViewGetSettings(WV* This, ICoreWebView2Settings** s
   return S_OK;
 }
 
+void NavigateLater(WebView* webview, const std::wstring& uri);
+
 HRESULT STDMETHODCALLTYPE WebViewNavigate(WV* This, LPCWSTR uri) {
   auto* self = Self<WebView>(This);
   Enter(self, "ICoreWebView2::Navigate", Text(uri));
   if (uri == nullptr) return E_INVALIDARG;
   self->source = uri;
+  NavigateLater(self, uri);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE WebViewNavigateToString(WV* This, LPCWSTR html) {
+  auto* self = Self<WebView>(This);
+  Enter(self, "ICoreWebView2::NavigateToString", Text(html));
+  if (html == nullptr) return E_INVALIDARG;
+  self->source = L"about:blank";
+  NavigateLater(self, L"data:text/html;charset=utf-8,");
   return S_OK;
 }
 
@@ -233,7 +248,106 @@ STAND_IN_EVENT(webMessage, ICoreWebView2, WebMessageReceived)
 STAND_IN_EVENT(domContentLoaded, ICoreWebView2_2, DOMContentLoaded)
 STAND_IN_EVENT(resourceRequested, ICoreWebView2, WebResourceRequested)
 STAND_IN_EVENT(processFailed, ICoreWebView2, ProcessFailed)
+STAND_IN_EVENT(navigationStarting, ICoreWebView2, NavigationStarting)
+STAND_IN_EVENT(navigationCompleted, ICoreWebView2, NavigationCompleted)
 #undef STAND_IN_EVENT
+
+struct StartingArgs : Object {
+  std::wstring uri;
+  UINT64 id = 0;
+};
+struct CompletedArgs : Object {
+  UINT64 id = 0;
+  int status = -1;  // -1: success
+};
+
+HRESULT STDMETHODCALLTYPE StartingUri(ICoreWebView2NavigationStartingEventArgs* This, LPWSTR* uri) {
+  auto* self = Self<StartingArgs>(This);
+  Enter(self, "ICoreWebView2NavigationStartingEventArgs::get_Uri");
+  if (uri == nullptr) return E_POINTER;
+  *uri = HandOut(self->uri.c_str());
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE StartingId(ICoreWebView2NavigationStartingEventArgs* This, UINT64* id) {
+  auto* self = Self<StartingArgs>(This);
+  Enter(self, "ICoreWebView2NavigationStartingEventArgs::get_NavigationId");
+  if (id == nullptr) return E_POINTER;
+  *id = self->id;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CompletedSuccess(ICoreWebView2NavigationCompletedEventArgs* This,
+                                           BOOL* success) {
+  auto* self = Self<CompletedArgs>(This);
+  Enter(self, "ICoreWebView2NavigationCompletedEventArgs::get_IsSuccess");
+  if (success == nullptr) return E_POINTER;
+  *success = self->status < 0;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CompletedStatus(ICoreWebView2NavigationCompletedEventArgs* This,
+                                          COREWEBVIEW2_WEB_ERROR_STATUS* status) {
+  auto* self = Self<CompletedArgs>(This);
+  Enter(self, "ICoreWebView2NavigationCompletedEventArgs::get_WebErrorStatus");
+  if (status == nullptr) return E_POINTER;
+  *status = static_cast<COREWEBVIEW2_WEB_ERROR_STATUS>(self->status < 0 ? 0 : self->status);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CompletedId(ICoreWebView2NavigationCompletedEventArgs* This, UINT64* id) {
+  auto* self = Self<CompletedArgs>(This);
+  Enter(self, "ICoreWebView2NavigationCompletedEventArgs::get_NavigationId");
+  if (id == nullptr) return E_POINTER;
+  *id = self->id;
+  return S_OK;
+}
+
+// As the runtime does, later: NavigationStarting, then NavigationCompleted;
+// the game's navigations fail while a test says so.
+void NavigateLater(WebView* webview, const std::wstring& uri) {
+  if (!CurrentOptions().navigationEvents) return;
+  static UINT64 lastId = 0;
+  const UINT64 id = ++lastId;
+  AddRefObject(webview);
+  Post([webview, uri, id] {
+    if (!webview->closed) {
+      const auto& table = Table<ICoreWebView2NavigationStartingEventArgsVtbl>([](auto& t) {
+        t.get_Uri = &StartingUri;
+        t.get_NavigationId = &StartingId;
+      });
+      auto* starting = NewObject<StartingArgs>(table, "ICoreWebView2NavigationStartingEventArgs",
+                                               {&IID_ICoreWebView2NavigationStartingEventArgs});
+      starting->uri = uri;
+      starting->id = id;
+      Raise<ICoreWebView2NavigationStartingEventHandler, ICoreWebView2,
+            ICoreWebView2NavigationStartingEventArgs>(
+          webview->navigationStarting, "NavigationStarting", webview, starting,
+          Decimal(static_cast<long long>(id)) + "\t" + Text(uri.c_str()));
+    }
+    Post([webview, uri, id] {
+      if (!webview->closed) {
+        const auto& table = Table<ICoreWebView2NavigationCompletedEventArgsVtbl>([](auto& t) {
+          t.get_IsSuccess = &CompletedSuccess;
+          t.get_WebErrorStatus = &CompletedStatus;
+          t.get_NavigationId = &CompletedId;
+        });
+        auto* completed =
+            NewObject<CompletedArgs>(table, "ICoreWebView2NavigationCompletedEventArgs",
+                                     {&IID_ICoreWebView2NavigationCompletedEventArgs});
+        completed->id = id;
+        if (uri.rfind(L"https://vantor.io", 0) == 0) {
+          completed->status = CurrentOptions().gameNavigationFails;
+        }
+        Raise<ICoreWebView2NavigationCompletedEventHandler, ICoreWebView2,
+              ICoreWebView2NavigationCompletedEventArgs>(
+            webview->navigationCompleted, "NavigationCompleted", webview, completed,
+            Decimal(static_cast<long long>(id)) + "\t" + Decimal(completed->status));
+      }
+      ReleaseObject(webview);
+    });
+  });
+}
 
 HRESULT STDMETHODCALLTYPE WebViewAddFilter(WV* This, LPCWSTR uri,
                                            COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
@@ -268,8 +382,15 @@ WebView* NewWebView() {
     using DomContentLoaded = EventOf<&WebView::domContentLoaded>;
     using ResourceRequested = EventOf<&WebView::resourceRequested>;
     using ProcessFailed = EventOf<&WebView::processFailed>;
+    using NavStarting = EventOf<&WebView::navigationStarting>;
+    using NavCompleted = EventOf<&WebView::navigationCompleted>;
     t.get_Settings = &WebViewGetSettings;
     t.Navigate = &WebViewNavigate;
+    t.NavigateToString = &WebViewNavigateToString;
+    t.add_NavigationStarting = &NavStarting::Add<ICoreWebView2NavigationStartingEventHandler>;
+    t.remove_NavigationStarting = &NavStarting::Remove;
+    t.add_NavigationCompleted = &NavCompleted::Add<ICoreWebView2NavigationCompletedEventHandler>;
+    t.remove_NavigationCompleted = &NavCompleted::Remove;
     t.Reload = &WebViewReload;
     t.OpenDevToolsWindow = &WebViewOpenDevTools;
     t.ExecuteScript = &WebViewExecuteScript;

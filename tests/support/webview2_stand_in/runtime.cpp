@@ -96,6 +96,11 @@ void ReadOptions() {
     if (name == "no-controller2") g_options.controller2 = false;
     if (name == "no-webview2") g_options.webview2 = false;
     if (name == "webview22") g_options.webview22 = true;
+    if (name == "navigation-events") g_options.navigationEvents = true;
+    if (name == "game-navigations-fail") {
+      g_options.navigationEvents = true;
+      g_options.gameNavigationFails = std::stoi(value);
+    }
   }
 }
 
@@ -181,6 +186,10 @@ void RunCommand(const std::string& command) {
     return RaiseResourceRequest(rest.substr(0, space), Widen(rest.substr(space + 1)));
   }
   if (verb == "process-failed") return RaiseProcessFailed(std::stoi(rest));
+  if (verb == "game-navigations") {  // "succeed", or "fail STATUS"
+    g_options.gameNavigationFails = rest == "succeed" ? -1 : std::stoi(rest.substr(5));
+    return;
+  }
   Record("breach", "unknown command", Text(command));
 }
 

@@ -29,6 +29,10 @@ struct Options {
   bool controller2 = true;  // answers ICoreWebView2Controller2
   bool webview2 = true;     // answers ICoreWebView2_2
   bool webview22 = false;   // answers ICoreWebView2_22
+  // Navigations raise NavigationStarting and NavigationCompleted; those to
+  // the game fail with this COREWEBVIEW2_WEB_ERROR_STATUS (-1: succeed).
+  bool navigationEvents = false;
+  int gameNavigationFails = -1;
 };
 Options& CurrentOptions();
 void ReadOptions();
