@@ -135,7 +135,8 @@ TEST(VantorExe, AnUpdateOfTheLoaderOrTheProgramEndsWithTheNewVersionRunning) {
     }
     ASSERT_NE(running.first, nullptr) << session.LogText();
     EXPECT_EQ(running.second == session.ProcessId(), !withProgram);  // no restart for the loader
-    for (const auto& [name, bytes] : files) EXPECT_EQ(test::ReadBytes(folder / name), bytes) << name;
+    for (const auto& [name, bytes] : files)
+      EXPECT_EQ(test::ReadBytes(folder / name), bytes) << name;
     EXPECT_FALSE(fs::exists(folder / "update.journal")) << session.LogText();
     EXPECT_FALSE(fs::exists(folder / "update.journal.failed"));
     if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, running.second)) {

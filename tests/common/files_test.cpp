@@ -29,5 +29,27 @@ TEST(FileExists, TellsWhetherAFileCanBeOpenedForReading) {
   EXPECT_FALSE(FileExists(PathToWide(folder / "absent.txt")));
 }
 
+// What the start compares to learn whether an installation replaced the
+// program: one file, one identity, however it is reached.
+TEST(FileIdentity, OneFileOneIdentityAndANewOneAfterARename) {
+  test::TempFolder folder;
+  test::WriteBytes(folder / "a.bin", "same bytes");
+  test::WriteBytes(folder / "b.bin", "same bytes");
+  std::filesystem::create_directory(folder / "sub");
+  std::filesystem::create_hard_link(folder / "a.bin", folder / "linked.bin");
+  const auto a = FileIdentity(folder / "a.bin");
+  ASSERT_TRUE(a);
+  EXPECT_NE(FileIdentity(folder / "b.bin"), a);
+  EXPECT_EQ(FileIdentity(folder / "linked.bin"), a);
+  EXPECT_EQ(FileIdentity(folder / "sub" / ".." / "a.bin"), a);
+  EXPECT_FALSE(FileIdentity(folder / "absent.bin"));
+  test::WriteBytes(folder / "new.bin", "same bytes");
+  ASSERT_TRUE(RenameDurably(folder / "new.bin", folder / "b.bin", true));
+  EXPECT_NE(FileIdentity(folder / "linked.bin"), FileIdentity(folder / "b.bin"));
+  ASSERT_TRUE(RenameDurably(folder / "b.bin", folder / "a.bin", true));
+  EXPECT_NE(FileIdentity(folder / "a.bin"), a);
+  EXPECT_EQ(FileIdentity(folder / "linked.bin"), a);  // the old file, still linked
+}
+
 }  // namespace
 }  // namespace vantor

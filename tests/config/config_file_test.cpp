@@ -129,6 +129,16 @@ TEST_F(ConfigFile, ASaveCutAfterTheOldFileWentIsRecoveredAtTheNextLoad) {
   EXPECT_FALSE(std::filesystem::exists(staged));
   std::filesystem::remove(SettingsPath());
   EXPECT_FALSE(Load().RawInput());
+  // Two saves cut short: the later one's copy (staged beside the earlier
+  // one's) comes back, and the earlier one goes.
+  test::WriteBytes(staged, R"({"Raw Input": true})");
+  test::WriteBytes(folder / "config.json.new.tmp", R"({"Blur Fix": true})");
+  Config& both = Load();
+  EXPECT_TRUE(both.Get(settings::kBlurFix));
+  EXPECT_FALSE(both.RawInput());
+  EXPECT_EQ(FileBytes(), R"({"Blur Fix": true})");
+  EXPECT_FALSE(std::filesystem::exists(staged));
+  EXPECT_FALSE(std::filesystem::exists(folder / "config.json.new.tmp"));
 }
 
 TEST_F(ConfigFile, AFailedSaveIsReportedOncePerRun) {

@@ -1,5 +1,11 @@
 #include "update/archive_install.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -88,6 +94,41 @@ TEST_F(ArchiveInstall, NoArchiveOrABrokenOneInstallsNothing) {
   test::WriteBytes(root.path() / "update.zip", "<html>Not Found</html>");
   EXPECT_TRUE(InstallArchive(root.path() / "update.zip", program()).installed.empty());
   EXPECT_EQ(Tree(), before);
+}
+
+// A present file the archive would replace that cannot be read (held
+// without sharing; natively, a pipe) can be neither compared nor kept:
+// nothing is installed, not even the entry before it, and the log says why.
+TEST_F(ArchiveInstall, AnUnreadableFileToReplaceInstallsNothingAtAll) {
+  const fs::path unreadable = program() / "b.pak";
+#ifdef _WIN32
+  test::WriteBytes(unreadable, "old b");
+  const auto before = Tree();
+  HANDLE held =
+      CreateFileW(unreadable.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+#else
+  ASSERT_EQ(mkfifo(unreadable.c_str(), 0644), 0);
+  const auto before = Tree();  // a pipe is no file to read
+#endif
+  test::ZipWriter zip;
+  zip.Add("Vantor.exe", "new exe");
+  zip.Add("b.pak", "new b");
+  zip.Add("WebView2Loader.dll", "new dll");
+  const InstallReport report = Install(zip);
+#ifdef _WIN32
+  CloseHandle(held);
+#endif
+  EXPECT_TRUE(report.installed.empty());
+  EXPECT_EQ(report.failed, std::vector<std::string>{"b.pak"});
+  EXPECT_EQ(Tree(), before);
+  EXPECT_FALSE(fs::exists(program() / "update.staging"));
+  EXPECT_FALSE(fs::exists(program() / "update.journal"));
+  bool said = false;
+  for (const std::string& line : report.log) {
+    said = said || line == "update: the present b.pak cannot be read; nothing was replaced";
+  }
+  EXPECT_TRUE(said);
 }
 
 TEST_F(ArchiveInstall, AFailedEntryGetsItsOldFileBack) {

@@ -335,22 +335,31 @@ TEST(UpdateInstall, ATargetInUseRollsTheWholeInstallBack) {
 }
 
 // As some unzip tools and sync clients leave a release: read-only.
+// Whatever other attributes a read-only file has, the update replaces it
+// and the clean-up removes its kept copy: no file of the old release stays.
 TEST(UpdateInstall, ReadOnlyFilesAreReplacedAndTheirKeptCopiesRemoved) {
-  test::TempFolder program;
-  test::WriteBytes(program / "data.bin", "old data");
-  test::WriteBytes(program / "data.bin.old", "left by an earlier update");
-  for (const char* name : {"data.bin", "data.bin.old"}) {
-    SetFileAttributesW((program / name).c_str(), FILE_ATTRIBUTE_READONLY);
+  for (const DWORD others : {DWORD{0}, DWORD{FILE_ATTRIBUTE_HIDDEN},
+                             DWORD{FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE}}) {
+    SCOPED_TRACE(others);
+    test::TempFolder program;
+    test::WriteBytes(program / "data.bin", "old data");
+    test::WriteBytes(program / "data.bin.old", "left by an earlier update");
+    test::WriteBytes(program / "update.kept", "data.bin.old\n");
+    for (const char* name : {"data.bin", "data.bin.old"}) {
+      SetFileAttributesW((program / name).c_str(), FILE_ATTRIBUTE_READONLY | others);
+    }
+    EXPECT_TRUE(RemoveUpdateLeftovers(program.path()).empty());
+    EXPECT_FALSE(fs::exists(program / "data.bin.old"));
+    test::ZipWriter zip;
+    zip.Add("data.bin", "new data");
+    zip.WriteTo(program / "update.zip");
+    EXPECT_EQ(InstallArchive(program / "update.zip", program.path()).installed,
+              std::vector<std::string>{"data.bin"});
+    EXPECT_EQ(test::ReadBytes(program / "data.bin"), "new data");
+    EXPECT_TRUE(RemoveUpdateLeftovers(program.path()).empty());
+    EXPECT_FALSE(fs::exists(program / "data.bin.old"));
+    EXPECT_FALSE(fs::exists(program / "update.kept"));
   }
-  EXPECT_TRUE(RemoveUpdateLeftovers(program.path()).empty());
-  test::ZipWriter zip;
-  zip.Add("data.bin", "new data");
-  zip.WriteTo(program / "update.zip");
-  EXPECT_EQ(InstallArchive(program / "update.zip", program.path()).installed,
-            std::vector<std::string>{"data.bin"});
-  EXPECT_EQ(test::ReadBytes(program / "data.bin"), "new data");
-  EXPECT_TRUE(RemoveUpdateLeftovers(program.path()).empty());
-  EXPECT_FALSE(fs::exists(program / "data.bin.old"));
 }
 
 fs::path Helper() { return fs::path(GetExecutableFolder()) / L"helpers" / L"update_helper.exe"; }

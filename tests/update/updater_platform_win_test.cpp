@@ -180,8 +180,8 @@ TEST(UpdaterProcesses, ASecondStartDuringTheHandOffStepsAside) {
   ASSERT_NE(first.process, nullptr);
   const fs::path finisher = folder / "update.staging" / "Vantor.finish.exe";
   for (int waited = 0; waited < 20000 && !fs::exists(finisher); waited += 5) Sleep(5);
-  HANDLE held = CreateFileW((folder / "Vantor.exe").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE held = CreateFileW((folder / "Vantor.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
   const Started second = Start(folder / "Vantor.exe", L"update");
   ASSERT_NE(second.process, nullptr);
   EXPECT_EQ(ExitCode(second.process), 5u);

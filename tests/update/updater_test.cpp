@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <thread>
 
 #include "common/files.h"
@@ -127,17 +128,26 @@ TEST_F(UpdaterTest, ConstructionEndsTheOldBuildThenOtherCopiesThenClearsLeftover
 }
 
 // A second start while another puts an update in place (the installer with
-// the lock; the finisher before it takes the lock) touches nothing and ends;
+// the lock; the finisher before it takes the lock, or with it, whether or
+// not the program file is already the new one) touches nothing and ends;
 // once the finisher ended, a start goes on as usual.
 TEST_F(UpdaterTest, ASecondStartNeverUndoesAnUpdateBeingPutInPlace) {
   const struct {
     const char* name;
     std::vector<bool> lockFree, finisherRuns;
-    bool stepsAside;
+    bool programIn, stepsAside;
   } table[] = {
-      {"the installer holds the lock", {false}, {false}, true},
-      {"the finisher has not taken the lock yet", {true, false}, {true}, true},
-      {"the finisher let go and ended", {true, true}, {true, false}, false},
+      {"the installer holds the lock", {false}, {false}, false, true},
+      {"the finisher holds the lock, the program already in", {false}, {true}, true, true},
+      {"the finisher has not taken the lock yet", {true, false}, {true}, false, true},
+      {"the finisher let go and ended", {true, true}, {true, false}, true, false},
+  };
+  const auto files = [](const fs::path& folder) {
+    std::map<std::string, std::string> all;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+      if (entry.is_regular_file()) all[entry.path().string()] = test::ReadBytes(entry.path());
+    }
+    return all;
   };
   for (const auto& row : table) {
     SCOPED_TRACE(row.name);
@@ -154,18 +164,21 @@ TEST_F(UpdaterTest, ASecondStartNeverUndoesAnUpdateBeingPutInPlace) {
         InstallArchive(program / "update.zip", program.path(), L"Vantor.exe").programPending);
     ASSERT_EQ(RecoverInterruptedInstall(program.path(), L"Vantor.exe").outcome,
               InstallRecovery::Outcome::HandOff);
-    const std::string journal = test::ReadBytes(program / "update.journal");
+    if (row.programIn) RecoverInterruptedInstall(program.path());  // the finisher's work
+    const auto before = files(program.path());
     FakeUpdaterPlatform second;
     second.lockFree = row.lockFree;
     second.finisherRuns = row.finisherRuns;
     const Updater updater(second, program.path());
     EXPECT_EQ(updater.anotherStartIsUpdating, row.stepsAside);
+    EXPECT_EQ(test::ReadBytes(program / "Vantor.exe"), row.programIn ? "new exe" : "old exe");
+    EXPECT_EQ(test::ReadBytes(program / "data.bin"), "new data");
     if (row.stepsAside) {
       EXPECT_TRUE(second.calls.empty());
-      EXPECT_EQ(test::ReadBytes(program / "update.journal"), journal);
-      EXPECT_EQ(test::ReadBytes(program / "data.bin"), "new data");
+      EXPECT_EQ(files(program.path()), before);
     } else {
       EXPECT_EQ(second.calls.front(), "end Vantor.exe.old");
+      EXPECT_FALSE(fs::exists(program / "Vantor.exe.old"));  // listed, so cleared
     }
   }
 }

@@ -116,6 +116,18 @@ TEST(CrashRecovery, AStuckRendererIsWaitedForThenThePlayerIsAskedOnce) {
       {"a crash while asked: the question ends, its answer is stale",
        {{0, 'u'}, {5, 'u'}, {10, 'u'}, {11, 'x'}, {12, 'c'}, {13, 'l'}},
        "NNAR0s"},
+      {"a crash while asked, then the reloaded page hangs: asked after its own 10 s",
+       {{0, 'u'},
+        {5, 'u'},
+        {10, 'u'},
+        {11, 'x'},
+        {12, 'c'},
+        {13, 'l'},
+        {14, 'u'},
+        {19, 'u'},
+        {23, 'u'},
+        {24, 'u'}},
+       "NNAR0sNNNA"},
   };
   for (const auto& row : table) {
     SCOPED_TRACE(row.name);

@@ -167,11 +167,10 @@ TEST(NoConnection, VantorsPageTriesOnScheduleAndTheGameComesBack) {
                   "ICoreWebView2::ExecuteScript"),
             3u);
   const std::string log = session.LogText();
-  for (const char* said :
-       {"the game's page did not load: DISCONNECTED", "trying the game again in 2 s",
-        "trying the game again: the pause ended", "trying the game again in 4 s",
-        "trying the game again in 8 s", "trying the game again: asked to reload",
-        "the game loaded again"}) {
+  for (const char* said : {"the game's page did not load: DISCONNECTED",
+                           "trying the game again in 2 s", "trying the game again: the pause ended",
+                           "trying the game again in 4 s", "trying the game again in 8 s",
+                           "trying the game again: asked to reload", "the game loaded again"}) {
     EXPECT_TRUE(Has(log, said)) << said << "\n" << log;
   }
   test::ExpectCleanRecord(session);
