@@ -21,31 +21,40 @@ namespace fs = std::filesystem;
 // The build copies the program under test beside the test executables.
 fs::path BuiltProgramFolder() { return fs::path(GetExecutableFolder()) / L"program"; }
 
-TEST(VantorExe, WithoutWebViewRuntimeOrInstallerWarnsAndExitsWithOne) {
-  test::TempFolder folder;
-  for (const wchar_t* name : {L"Vantor.exe", L"WebView2Loader.dll"}) {
-    fs::copy_file(BuiltProgramFolder() / name, folder.path() / name);
-  }
-  const std::wstring program = (folder.path() / L"Vantor.exe").wstring();
+// Starts the program in `workingFolder`, answers the message it ends with,
+// and returns that message and the exit code.
+std::pair<test::Dialog, DWORD> RunToItsMessage(const fs::path& program,
+                                               const fs::path& workingFolder) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                             folder.path().wstring().c_str(), &startup, &process));
-
+  if (!CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                      workingFolder.c_str(), &startup, &process)) {
+    ADD_FAILURE() << "the program did not start";
+    return {};
+  }
   const test::Dialog box = test::WaitForDialog(process.dwProcessId, 30000);
-  EXPECT_NE(box.window, nullptr) << "no warning appeared";
-  EXPECT_EQ(box.caption, L"Failed to install webview");
-  EXPECT_EQ(box.text, L"Failed to install webview");
+  EXPECT_NE(box.window, nullptr) << "no message appeared";
   test::Answer(box);
   DWORD code = STILL_ACTIVE;
   if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
     TerminateProcess(process.hProcess, 99);
   }
   GetExitCodeProcess(process.hProcess, &code);
-  EXPECT_EQ(code, 1u);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+  return {box, code};
+}
+
+TEST(VantorExe, WithoutWebViewRuntimeOrInstallerWarnsAndExitsWithOne) {
+  test::TempFolder folder;
+  for (const wchar_t* name : {L"Vantor.exe", L"WebView2Loader.dll"}) {
+    fs::copy_file(BuiltProgramFolder() / name, folder.path() / name);
+  }
+  const auto [box, code] = RunToItsMessage(folder / "Vantor.exe", folder.path());
+  EXPECT_EQ(box.caption, L"Failed to install webview");
+  EXPECT_EQ(box.text, L"Failed to install webview");
+  EXPECT_EQ(code, 1u);
   // Nothing was written beside the program on this path.
   EXPECT_FALSE(fs::exists(folder.path() / L"config.json"));
 }
@@ -62,24 +71,10 @@ TEST(VantorExe, WithoutAUsableLoaderBesideItSaysSoAndExitsWithFour) {
     fs::copy_file(fs::path(GetExecutableFolder()) / L"stand_in" / L"WebView2Loader.dll",
                   elsewhere.path() / L"WebView2Loader.dll");
     if (damaged) test::WriteBytes(folder.path() / "WebView2Loader.dll", "MZ not a library");
-    const std::wstring program = (folder.path() / L"Vantor.exe").wstring();
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                               elsewhere.path().wstring().c_str(), &startup, &process));
-    const test::Dialog box = test::WaitForDialog(process.dwProcessId, 30000);
+    const auto [box, code] = RunToItsMessage(folder / "Vantor.exe", elsewhere.path());
     EXPECT_EQ(box.caption, L"Vantor");
     EXPECT_EQ(box.text, L"WebView2Loader.dll is missing or damaged. Reinstall Vantor.");
-    test::Answer(box);
-    DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
-      TerminateProcess(process.hProcess, 99);
-    }
-    GetExitCodeProcess(process.hProcess, &code);
     EXPECT_EQ(code, 4u);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     EXPECT_NE(test::ReadBytes(folder / "Vantor.log").find("WebView2Loader.dll"), std::string::npos);
   }
 }

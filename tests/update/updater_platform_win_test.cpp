@@ -132,27 +132,39 @@ TEST(UpdaterProcesses, TheRunningProgramIsReplacedOnceItEnded) {
   EXPECT_FALSE(fs::exists(folder / "update.journal"));
 }
 
-// The whole way: the program installs, hands its file to the finisher in
-// staging and ends; the finisher puts it in and starts the new program with
-// the player's arguments, whose start leaves nothing of the update behind.
-TEST(UpdaterProcesses, TheFinisherPutsTheProgramInAndStartsIt) {
-  test::TempFolder folder;
+// The helper as the program, and the update it serves itself: a new
+// program and data; returns the new program's bytes.
+std::string ServeUpdateOfTheProgram(const fs::path& folder) {
   fs::copy_file(Helper(), folder / "Vantor.exe");
   const std::string newProgram = test::ReadBytes(Helper()) + "new build";
   test::ZipWriter zip;
   zip.Add("Vantor.exe", newProgram);
   zip.Add("data.bin", "new data");
   zip.WriteTo(folder / "served.zip");
+  return newProgram;
+}
+
+// The command line of every start of the updated program, once one came.
+std::string WaitForTheRestartedProgram(const fs::path& folder) {
+  for (int waited = 0; waited < 20000 && !fs::exists(folder / "restarted.txt"); waited += 50) {
+    Sleep(50);
+  }
+  Sleep(300);
+  return test::ReadBytes(folder / "restarted.txt");
+}
+
+// The whole way: the program installs, hands its file to the finisher in
+// staging and ends; the finisher puts it in and starts the new program with
+// the player's arguments, whose start leaves nothing of the update behind.
+TEST(UpdaterProcesses, TheFinisherPutsTheProgramInAndStartsIt) {
+  test::TempFolder folder;
+  const std::string newProgram = ServeUpdateOfTheProgram(folder.path());
   test::WriteBytes(folder / "data.bin", "old data");
   const Started program = Start(folder / "Vantor.exe", L"update --steam");
   ASSERT_NE(program.process, nullptr);
   EXPECT_EQ(ExitCode(program.process), 0u);
   CloseHandle(program.process);
-  for (int waited = 0; waited < 20000 && !fs::exists(folder / "restarted.txt"); waited += 50) {
-    Sleep(50);
-  }
-  Sleep(200);
-  EXPECT_EQ(test::ReadBytes(folder / "restarted.txt"),
+  EXPECT_EQ(WaitForTheRestartedProgram(folder.path()),
             "\"" + (folder / "Vantor.exe").string() + "\" update --steam");
   EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), newProgram);
   EXPECT_EQ(test::ReadBytes(folder / "data.bin"), "new data");
@@ -170,12 +182,7 @@ TEST(UpdaterProcesses, TheFinisherPutsTheProgramInAndStartsIt) {
 // aside, and the new program runs once.
 TEST(UpdaterProcesses, ASecondStartDuringTheHandOffStepsAside) {
   test::TempFolder folder;
-  fs::copy_file(Helper(), folder / "Vantor.exe");
-  const std::string newProgram = test::ReadBytes(Helper()) + "new build";
-  test::ZipWriter zip;
-  zip.Add("Vantor.exe", newProgram);
-  zip.Add("data.bin", "new data");
-  zip.WriteTo(folder / "served.zip");
+  const std::string newProgram = ServeUpdateOfTheProgram(folder.path());
   const Started first = Start(folder / "Vantor.exe", L"update");
   ASSERT_NE(first.process, nullptr);
   const fs::path finisher = folder / "update.staging" / "Vantor.finish.exe";
@@ -189,11 +196,7 @@ TEST(UpdaterProcesses, ASecondStartDuringTheHandOffStepsAside) {
   CloseHandle(held);
   EXPECT_EQ(ExitCode(first.process), 0u);
   CloseHandle(first.process);
-  for (int waited = 0; waited < 20000 && !fs::exists(folder / "restarted.txt"); waited += 50) {
-    Sleep(50);
-  }
-  Sleep(500);
-  EXPECT_EQ(test::ReadBytes(folder / "restarted.txt"),
+  EXPECT_EQ(WaitForTheRestartedProgram(folder.path()),
             "\"" + (folder / "Vantor.exe").string() + "\" update")
       << test::ReadBytes(folder / "Vantor.log");
   EXPECT_EQ(test::ReadBytes(folder / "Vantor.exe"), newProgram);
