@@ -101,6 +101,11 @@ void WebHost::RemoveHandlers() {
 }
 
 HRESULT WebHost::OnDocumentLoaded() {
+  // Vantor's own page holds none of the game's elements the scripts expect.
+  if (ownPageDocument_) {
+    events_.OnDocumentLoaded();
+    return S_OK;
+  }
   RunScript(kLoadObserverScript);
   RunScript(kInputListenerScript);
   RunScript(kResolutionClampScript);
@@ -176,11 +181,13 @@ HRESULT WebHost::OnNavigationStarting(ICoreWebView2NavigationStartingEventArgs* 
   if (FAILED(args->get_Uri(uri.Put())) || FAILED(args->get_NavigationId(&id))) return S_OK;
   // Only the main document's navigations to the game; a try, the player's
   // F4/F5/F6 and "Try now" alike. No try is due while one runs.
-  if (IsGameUri(uri.View())) {
+  const bool toGame = IsGameUri(uri.View());
+  if (toGame) {
     gameNavigation_ = id;
     retry_.Started();
     retryClock_.Disarm();
   }
+  ownPageDocument_ = !toGame && retry_.OwnPageUp();
   return S_OK;
 }
 

@@ -184,6 +184,7 @@ void WebHost::ForgetNavigations() {
   retryClock_.Disarm();
   retry_.PageGone();
   gameNavigation_ = 0;
+  ownPageDocument_ = false;
 }
 
 void WebHost::Close() {

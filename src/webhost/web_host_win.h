@@ -119,7 +119,8 @@ class WebHost {
   CrashRecovery recovery_;
   // Who decides the next try at the game once it could not be reached.
   GameRetry retry_;
-  UINT64 gameNavigation_ = 0;  // the main document's navigation to the game, while it runs
+  UINT64 gameNavigation_ = 0;     // the main document's navigation to the game, while it runs
+  bool ownPageDocument_ = false;  // the document loading is Vantor's own page
 
   Microsoft::WRL::ComPtr<ICoreWebView2Environment> environment_;
   Microsoft::WRL::ComPtr<ICoreWebView2Controller> controller_;

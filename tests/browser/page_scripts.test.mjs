@@ -203,3 +203,24 @@ test('the settings panel reflects stored values', async () => {
   assert.deepEqual(rows, [false, true, '#12ab34', false, false, false, true]);
   await page.context().close();
 });
+
+test("Vantor's own page counts down, takes the pointer-lock watcher harmlessly, and Try now goes to the game", async () => {
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(error.message));
+  await page.addInitScript(standIn);
+  await page.addInitScript(texts.S1);
+  await page.route('https://vantor.io/**', (route) => route.fulfill({ body: 'the game' }));
+  // Served as a document of its own, as NavigateToString makes one.
+  await page.route('http://own.page.test/', (route) =>
+    route.fulfill({ contentType: 'text/html; charset=utf-8', body: texts.unreachable }));
+  await page.goto('http://own.page.test/');
+  assert.match(await page.textContent('main'), /no network connection.*tries again in [23] s/s);
+  await page.waitForFunction(() => document.getElementById('s').textContent === '2');
+  assert.deepEqual(await posted(page), []);
+  await Promise.all([page.waitForURL('https://vantor.io/'), page.click('#try')]);
+  assert.deepEqual(errors, []);
+  assert.equal(await page.textContent('body'), 'the game');
+  await context.close();
+});

@@ -7,6 +7,7 @@
 
 #include "common/text.h"
 #include "config/config.h"
+#include "webhost/game_reachability.h"
 #include "webhost/page_scripts.h"
 #include "webhost/settings_panel.h"
 
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
       {"S6", WideToUtf8(vantor::kExitMenuButtonScript)},
       {"S7", WideToUtf8(vantor::kClientMenuButtonScript)},
       {"S8", WideToUtf8(vantor::kMenuTimerScript)},
+      {"unreachable",
+       WideToUtf8(vantor::UnreachablePage(vantor::UnreachableReason::NoNetwork, 3))},
       {"panelDefault", Panel(scratch, "")},
       {"panelChanged",
        Panel(scratch, R"({"Unlimited FPS": false, "Raw Input": true, "Sky Color": "#12ab34"})")},

@@ -148,6 +148,8 @@ TEST(NoConnection, VantorsPageTriesOnScheduleAndTheGameComesBack) {
   EXPECT_GT(seconds(secondPage, secondTry), 3.7);
   EXPECT_LT(seconds(secondPage, secondTry), 5.0);
   seen("call", "ICoreWebView2::NavigateToString", 3);
+  // Its page gets none of the game's per-document scripts.
+  EXPECT_EQ(Count(session.Send("dom-content-loaded"), "call", "ICoreWebView2::ExecuteScript"), 0u);
   for (const RecordLine& line : session.Lines()) {
     if (line.size() > 2 && line[1] == "ICoreWebView2::NavigateToString") {
       EXPECT_TRUE(Has(line[2], "no network connection")) << line[2];
