@@ -230,15 +230,21 @@ long long Since(std::chrono::steady_clock::time_point start) {
 }
 
 // A quick answer shows nothing; a slow one shows the window, which closes
-// when the answer comes, or whose button starts the game at once, the
-// answer ignored.
+// when the answer comes, or whose button, Esc or close box starts the game
+// at once, the answer ignored.
 TEST_F(UpdateOverHttps, ASlowCheckShowsAWindowThePlayerMayLeave) {
   const struct {
     DWORD delay;
     bool press;
-  } table[] = {{0, false}, {1500, false}, {4000, true}};
+    UINT message;
+    WPARAM wParam;
+  } table[] = {{0, false, 0, 0},
+               {1500, false, 0, 0},
+               {4000, true, TDM_CLICK_BUTTON, IDCANCEL},
+               {4000, true, WM_KEYDOWN, VK_ESCAPE},
+               {4000, true, WM_CLOSE, 0}};
   for (const auto& row : table) {
-    SCOPED_TRACE(row.delay);
+    SCOPED_TRACE(std::to_string(row.delay) + " ms, message " + std::to_string(row.message));
     checkDelay_ = row.delay;
     offer_ = Base() + "/build.zip";
     const auto start = std::chrono::steady_clock::now();
@@ -249,7 +255,7 @@ TEST_F(UpdateOverHttps, ASlowCheckShowsAWindowThePlayerMayLeave) {
       if (seen.window == nullptr || !row.press) return;
       Sleep(300);
       pressedAt = Since(start);
-      SendMessageW(seen.window, TDM_CLICK_BUTTON, 100, 0);  // "Start without updating"
+      PostMessageW(seen.window, row.message, row.wParam, 0);
     });
     const auto outcome = CheckWithWindow({Base(), server_->CertificateFile()}, "2.0.9");
     const long long returnedAt = Since(start);
