@@ -7,6 +7,11 @@ namespace vantor {
 
 namespace fs = std::filesystem;
 
+bool NameTaken(const fs::path& path) {
+  std::error_code error;
+  return fs::exists(fs::symlink_status(path, error));
+}
+
 bool InstallFiles::MakeFolder(const fs::path& folder) {
   std::error_code error;
   fs::create_directory(folder, error);

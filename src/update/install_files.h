@@ -7,6 +7,9 @@
 
 namespace vantor {
 
+// Whether a name holds anything, a link that leads nowhere included.
+bool NameTaken(const std::filesystem::path& path);
+
 // Every change an installation makes to the program's folder goes through
 // here, one call per step, so that the tests can fail (or cut off, as a power
 // cut would) any step. Reads go straight to the file system.

@@ -92,10 +92,13 @@ bool IsUpdaterOwnName(std::string_view relativeUtf8) {
     if (SameFileName(first, Utf8ToWide(own))) return true;
   }
   if (StartsWithName(first, Utf8ToWide(kUpdateJournalName))) return true;
+  return EndsAsKeptCopy(*relative);
+}
+
+bool EndsAsKeptCopy(std::wstring_view name) {
   const std::wstring suffix = Utf8ToWide(kKeptCopySuffix);
-  return relative->size() >= suffix.size() &&
-         SameFileName(std::wstring_view(*relative).substr(relative->size() - suffix.size()),
-                      suffix);
+  return name.size() >= suffix.size() &&
+         SameFileName(name.substr(name.size() - suffix.size()), suffix);
 }
 
 bool IsPlayerOwnName(std::string_view relativeUtf8) {

@@ -62,6 +62,8 @@ bool IsInside(const std::filesystem::path& inner, const std::filesystem::path& f
 // Names an installation must not write: the updater's own files and kept
 // copies, which the clean-up removes, and the player's settings and log.
 bool IsUpdaterOwnName(std::string_view relativeUtf8);
+// Whether a name ends in the kept copies' ".old", as Windows compares names.
+bool EndsAsKeptCopy(std::wstring_view name);
 bool IsPlayerOwnName(std::string_view relativeUtf8);
 
 // The item for `name` as the n-th file of an installation into `folder`.

@@ -18,22 +18,31 @@ bool Holds(const fs::path& file, const FileContent& content) {
   return found && *found == content;
 }
 
-bool Exists(const fs::path& path) {
-  std::error_code error;
-  return fs::exists(fs::symlink_status(path, error));
-}
-
 bool TargetIsNew(const SwapItem& item) { return Holds(item.target, item.newContent); }
 
 // A file the update adds is old while it is absent; one that a foreign hand
 // put there is not the update's to remove.
 bool TargetIsOld(const SwapItem& item) {
   return item.replaces ? Holds(item.target, item.oldContent)
-                       : !Exists(item.target) || !TargetIsNew(item);
+                       : !NameTaken(item.target) || !TargetIsNew(item);
 }
 
 bool IsRunning(const SwapItem& item, std::wstring_view runningProgram) {
   return !runningProgram.empty() && SameFileName(Utf8ToWide(item.name), runningProgram);
+}
+
+// The clean-up removes only the kept copies in the folder itself that
+// "update.kept" lists, so they are listed before the journal that names them
+// goes. False when the list cannot be written.
+bool ListKeptCopiesHere(const std::vector<SwapItem>& items, const fs::path& folder,
+                        InstallFiles& files) {
+  std::vector<std::string> keptHere;
+  for (const SwapItem& item : items) {
+    if (item.replaces && item.kept.parent_path() == folder && NameTaken(item.kept)) {
+      keptHere.push_back(item.name + kKeptCopySuffix);
+    }
+  }
+  return keptHere.empty() || RecordKeptCopies(folder, keptHere, files);
 }
 
 bool Fail(SwapRun& run, const SwapItem& item, const std::string& why) {
@@ -127,11 +136,12 @@ bool RollBack(const std::vector<SwapItem>& items, InstallFiles& files, SwapRun& 
 std::vector<std::string> DescribeFiles(const std::vector<SwapItem>& items) {
   std::vector<std::string> lines;
   for (const SwapItem& item : items) {
-    const char* release = TargetIsNew(item)                        ? "the new release"
-                          : !item.replaces && !Exists(item.target) ? "absent, as in the old release"
-                          : TargetIsOld(item)                      ? "the old release"
-                          : Exists(item.target)                    ? "neither release"
-                                                                   : "missing";
+    const char* release = TargetIsNew(item) ? "the new release"
+                          : !item.replaces && !NameTaken(item.target)
+                              ? "absent, as in the old release"
+                          : TargetIsOld(item)      ? "the old release"
+                          : NameTaken(item.target) ? "neither release"
+                                                   : "missing";
     lines.push_back("update: " + item.name + " is " + release);
   }
   return lines;
@@ -147,20 +157,16 @@ void FinishPlaced(Journal journal, const fs::path& folder, InstallFiles& files, 
     }
   }
   // Kept copies in the folder itself stay until the clean-up at the next
-  // start, which removes only what "update.kept" lists, so they are listed
-  // before the journal that names them goes; one in a sub-folder only this
-  // journal names, so the journal stays until that copy is gone.
+  // start; one in a sub-folder only this journal names, so the journal stays
+  // until that copy is gone.
   bool keepJournal = false;
-  std::vector<std::string> keptHere;
   for (const SwapItem& item : journal.items) {
-    if (!item.replaces || !Exists(item.kept)) continue;
-    if (item.kept.parent_path() == folder) {
-      keptHere.push_back(item.name + kKeptCopySuffix);
-    } else if (!files.Remove(item.kept)) {
+    if (item.replaces && item.kept.parent_path() != folder && NameTaken(item.kept) &&
+        !files.Remove(item.kept)) {
       keepJournal = true;
     }
   }
-  if (!keptHere.empty() && !RecordKeptCopies(folder, keptHere, files)) keepJournal = true;
+  if (!ListKeptCopiesHere(journal.items, folder, files)) keepJournal = true;
   if (keepJournal || !files.RemoveFolder(folder / kUpdateStagingName) ||
       !files.Remove(journalPath)) {
     run.log.push_back("update: the next start finishes removing what the update left");
@@ -169,22 +175,15 @@ void FinishPlaced(Journal journal, const fs::path& folder, InstallFiles& files, 
 
 void FinishRolledBack(const std::vector<SwapItem>& items, const fs::path& folder,
                       InstallFiles& files, SwapRun& run) {
-  // Listed before the journal goes, so that a copy this cannot remove now
-  // is still the clean-up's to remove, and no other ".old" ever is.
-  std::vector<std::string> keptHere;
-  for (const SwapItem& item : items) {
-    if (item.replaces && item.kept.parent_path() == folder && Exists(item.kept)) {
-      keptHere.push_back(item.name + kKeptCopySuffix);
-    }
-  }
-  if (!keptHere.empty()) RecordKeptCopies(folder, keptHere, files);
+  // A copy this cannot remove now stays the clean-up's to remove.
+  ListKeptCopiesHere(items, folder, files);
   if (!files.Remove(folder / kUpdateJournalName)) {
     run.log.push_back("update: update.journal cannot be removed; the next start tries again");
     return;
   }
   // A copy kept of a file that never changed is a second name of it.
   for (const SwapItem& item : items) {
-    if (item.replaces && Exists(item.kept) && TargetIsOld(item)) files.Remove(item.kept);
+    if (item.replaces && NameTaken(item.kept) && TargetIsOld(item)) files.Remove(item.kept);
   }
   files.RemoveFolder(folder / kUpdateStagingName);
 }

@@ -13,11 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool Exists(const fs::path& path) {
-  std::error_code error;
-  return fs::exists(fs::symlink_status(path, error));
-}
-
 // The names "update.kept" lists that can be a kept copy in the folder
 // itself; any other line is not ours to act on.
 std::vector<std::string> ListedKeptCopies(const std::string& text) {
@@ -26,9 +21,8 @@ std::vector<std::string> ListedKeptCopies(const std::string& text) {
   for (std::string name; std::getline(lines, name);) {
     if (!name.empty() && name.back() == '\r') name.pop_back();
     const std::wstring wide = Utf8ToWide(name);
-    const std::wstring suffix = Utf8ToWide(kKeptCopySuffix);
-    if (wide.size() <= suffix.size() || wide.find_first_of(L"/\\") != std::wstring::npos ||
-        !SameFileName(std::wstring_view(wide).substr(wide.size() - suffix.size()), suffix) ||
+    if (wide.size() <= std::size(kKeptCopySuffix) - 1 ||
+        wide.find_first_of(L"/\\") != std::wstring::npos || !EndsAsKeptCopy(wide) ||
         !PathBelow(fs::path("."), name)) {
       continue;
     }
@@ -53,10 +47,10 @@ void RemoveListedCopies(const fs::path& folder, InstallFiles& files,
   std::set<std::string> staying;
   for (const std::string& name : ListedKeptCopies(*text)) {
     const auto kept = PathBelow(folder, name);
-    if (!kept || !Exists(*kept)) continue;
+    if (!kept || !NameTaken(*kept)) continue;
     fs::path original = *kept;
     original.replace_extension();
-    if (!Exists(original)) {
+    if (!NameTaken(original)) {
       staying.insert(name);  // the only copy of that file
     } else if (!files.Remove(*kept)) {
       staying.insert(name);
@@ -75,7 +69,7 @@ std::vector<fs::path> RemoveUpdateLeftovers(const fs::path& folder) {
   // Through the installation's own calls: they clear a read-only mark first.
   InstallFiles files;
   const auto removeIfThere = [&](const fs::path& path, bool isFolder) {
-    if (Exists(path) && !(isFolder ? files.RemoveFolder(path) : files.Remove(path))) {
+    if (NameTaken(path) && !(isFolder ? files.RemoveFolder(path) : files.Remove(path))) {
       leftOver.push_back(path);
     }
   };
@@ -83,7 +77,7 @@ std::vector<fs::path> RemoveUpdateLeftovers(const fs::path& folder) {
   removeIfThere(folder / kPartialDownloadName, false);
   removeIfThere(folder / (std::string(kUpdateJournalName) + ".tmp"), false);
   // The kept copies and the staged files may still be needed.
-  if (Exists(folder / kUpdateJournalName)) return leftOver;
+  if (NameTaken(folder / kUpdateJournalName)) return leftOver;
   removeIfThere(folder / kUpdateStagingName, true);
   RemoveListedCopies(folder, files, leftOver);
   return leftOver;

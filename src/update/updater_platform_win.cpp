@@ -39,13 +39,16 @@ std::vector<RunningProcess> SnapshotProcesses() {
 // Ending a process, and reading which program it runs.
 constexpr DWORD kEndRights = PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION;
 
-bool StillVantor(HANDLE process) {
+// The full path of the program an opened process runs; empty when unknown.
+std::wstring ImagePath(HANDLE process) {
   std::wstring image(32768, L'\0');
   DWORD length = static_cast<DWORD>(image.size());
-  if (!QueryFullProcessImageNameW(process, 0, image.data(), &length)) return false;
+  if (!QueryFullProcessImageNameW(process, 0, image.data(), &length)) return {};
   image.resize(length);
-  return IsVantorImage(image);
+  return image;
 }
+
+bool StillVantor(HANDLE process) { return IsVantorImage(ImagePath(process)); }
 
 // How long to wait for an ended process to let go of its files.
 constexpr DWORD kExitWaitMilliseconds = 5000;
@@ -67,11 +70,6 @@ std::optional<std::wstring> FinalFolderPath(const std::filesystem::path& folder)
   if (length == 0 || length >= path.size()) return std::nullopt;
   path.resize(length);
   return path;
-}
-
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-  const auto identity = FileIdentity(a);
-  return identity && identity == FileIdentity(b);
 }
 
 }  // namespace
@@ -140,16 +138,16 @@ void WindowsUpdaterPlatform::LockInstallation(const std::filesystem::path& folde
 }
 
 bool WindowsUpdaterPlatform::FinisherRunning(const std::filesystem::path& folder) {
-  const std::filesystem::path finisher = folder / kUpdateStagingName / kFinisherFileName;
+  // No finisher file, no finisher: most starts take no process snapshot here.
+  const auto finisher = FileIdentity(folder / kUpdateStagingName / kFinisherFileName);
+  if (!finisher) return false;
   for (const RunningProcess& process : SnapshotProcesses()) {
     if (!SameFileName(process.exeName, Utf8ToWide(kFinisherFileName))) continue;
     HANDLE opened = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.id);
     if (opened == nullptr) continue;
-    std::wstring image(32768, L'\0');
-    DWORD length = static_cast<DWORD>(image.size());
-    const bool named = QueryFullProcessImageNameW(opened, 0, image.data(), &length);
+    const std::wstring image = ImagePath(opened);
     CloseHandle(opened);
-    if (named && SameFile(image.substr(0, length), finisher)) return true;
+    if (!image.empty() && FileIdentity(image) == finisher) return true;
   }
   return false;
 }
